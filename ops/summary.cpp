@@ -1,0 +1,93 @@
+#include "ops/summary.h"
+
+#include <cmath>
+#include <cstdint>
+
+#include "sonarlog/channels.h"
+#include "sonarlog/frame_reader.h"
+
+namespace logtrim {
+
+// State of the one scan of a run.
+static channel_stats_table stats_table;
+
+static bool is_real_depth(float depth) {
+  return std::isfinite(depth) && depth > 0;
+}
+
+void update_channel_stats(const frame_header& h) {
+  if (h.channel >= CHANNEL_COUNT) return;
+  std::optional<channel_stats>& slot = stats_table[h.channel];
+  if (!slot) slot = channel_stats{.channel = h.channel};
+  channel_stats& s = *slot;
+
+  // A missing or broken reading must neither seed nor widen a range, or a
+  // single zero or NaN at the start spoils the whole report.
+  if (!is_real_depth(h.water_depth)) {
+    // Saturates rather than overflows on a log of more than 2^31 frames.
+    if (s.zero_depth_count < INT32_MAX) ++s.zero_depth_count;
+  } else if (!s.has_depth) {
+    s.has_depth = true;
+    s.min_depth = s.max_depth = h.water_depth;
+  } else {
+    if (h.water_depth > s.max_depth) s.max_depth = h.water_depth;
+    if (s.min_depth > h.water_depth) s.min_depth = h.water_depth;
+  }
+
+  // Speed has no zero filter: a standing boat reports 0.
+  if (std::isfinite(h.speed)) {
+    if (!s.has_speed) {
+      s.has_speed = true;
+      s.min_speed = s.max_speed = h.speed;
+    } else {
+      if (h.speed > s.max_speed) s.max_speed = h.speed;
+      if (s.min_speed > h.speed) s.min_speed = h.speed;
+    }
+  }
+
+  s.last_frame_index = h.frame_index;
+}
+
+float feet_to_meters(float feet) {
+  return static_cast<float>(static_cast<double>(feet) / 3.2808399);
+}
+
+void print_channel_stats(std::optional<channel_stats>& slot) {
+  if (!slot) return;
+  const channel_stats& s = *slot;
+  // In 64 bits, so that an index of 4294967295 reports 4294967296 sounds.
+  unsigned long long sounds = static_cast<unsigned long long>(s.last_frame_index) + 1;
+  std::printf("=== %s: %llu sounds", channel_name(s.channel), sounds);
+  if (is_channel_deleted(s.channel)) std::printf(" - be deleted");
+  std::printf("\n");
+  std::printf("Depth: from %5.1f m to %5.1f m; 0 depth count = %d\n",
+              static_cast<double>(feet_to_meters(s.min_depth)),
+              static_cast<double>(feet_to_meters(s.max_depth)),
+              static_cast<int>(s.zero_depth_count));
+  std::printf("Speed: from %5.1f to %5.1f\n", static_cast<double>(s.min_speed),
+              static_cast<double>(s.max_speed));
+  slot.reset();
+}
+
+int scan_log(std::FILE* in) {
+  unsigned char data[MAX_PACKET_SIZE];
+  frame_header h;
+  frame_read r;
+  while ((r = read_frame_header(in, h)) == frame_read::whole) {
+    update_channel_stats(h);
+    if (h.packet_size > MAX_PACKET_SIZE) std::printf("\nsize error!\n");
+    r = pass_over_frame_data(in, h.packet_size, data);
+    // Data cut short by the end of the file: the frame is already counted
+    // and the next header read ends the walk.
+    if (r == frame_read::error) break;
+  }
+  if (r == frame_read::error) {
+    for (std::optional<channel_stats>& slot : stats_table) slot.reset();
+    print_read_error();
+    return 0;
+  }
+  for (std::optional<channel_stats>& slot : stats_table) print_channel_stats(slot);
+  return 1;
+}
+
+}  // namespace logtrim

@@ -1,0 +1,7 @@
+#include "sonarlog/run_options.h"
+
+namespace logtrim {
+
+run_options_record run_options;
+
+}  // namespace logtrim

@@ -1,0 +1,26 @@
+// The options of one run, filled by the argument parser and read by the
+// passes. There is exactly one instance, `run_options`.
+#pragma once
+
+#include <cstdint>
+
+namespace logtrim {
+
+struct run_options_record {
+  /// Letter P: drop channels 0 and 1 from the copy.
+  bool delete_traditional = false;
+  /// Letter D: drop channel 2 from the copy.
+  bool delete_downscan = false;
+  /// Letter S: drop channels 3, 4 and 5 from the copy.
+  bool delete_sidescan = false;
+  /// Inclusive range of frame indices to copy, compared unsigned. Both 0 by
+  /// default, so a copy run without a range keeps only frames of index 0.
+  std::uint32_t cut_start = 0;
+  std::uint32_t cut_end = 0;
+  /// Set when the command line holds only the log's path: no copy is made.
+  bool info_only = false;
+};
+
+extern run_options_record run_options;
+
+}  // namespace logtrim
