@@ -1,0 +1,234 @@
+#include "ops/cutter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <limits>
+
+#include "sonarlog/channels.h"
+#include "sonarlog/run_options.h"
+#include "support/log_builder.h"
+#include "support/log_check.h"
+#include "support/streams.h"
+
+namespace logtrim {
+namespace {
+
+using test::append_frame;
+using test::bytes;
+using test::build_log;
+using test::make_frame;
+using test::run_cut;
+
+class cutter : public testing::Test {
+ protected:
+  void SetUp() override { run_options = {}; }
+};
+
+// The frames of a copy, decoded.
+std::vector<frame_header> frames_of(const bytes& log) {
+  std::vector<frame_header> frames;
+  for (std::size_t pos = FILE_HEADER_SIZE; pos + FRAME_HEADER_SIZE <= log.size();) {
+    frames.push_back(decode_frame_header(log.data() + pos));
+    pos += FRAME_HEADER_SIZE + frames.back().packet_size;
+  }
+  return frames;
+}
+
+// "channel:relative index" of each frame of a copy.
+std::string kept_of(const bytes& copy) {
+  std::string s;
+  for (const frame_header& h : frames_of(copy))
+    s += std::to_string(h.channel) + ":" + std::to_string(h.frame_index) + " ";
+  return s;
+}
+
+// A copied frame: `original` with the rewritten fields, then its own data.
+void append_copied(bytes& log, frame_header original, std::uint32_t position,
+                   std::uint16_t previous_block_size, std::uint32_t index,
+                   std::array<std::uint32_t, 6> table) {
+  bytes data = test::frame_data(original);
+  original.frame_offset = position;
+  original.previous_block_size = previous_block_size;
+  original.frame_index = index;
+  std::copy(table.begin(), table.end(), original.last_frame_offset);
+  bytes header = test::encoded(original);
+  log.insert(log.end(), header.begin(), header.end());
+  log.insert(log.end(), data.begin(), data.end());
+}
+
+TEST_F(cutter, worked_example_range_100_to_200) {
+  frame_header before = make_frame(0, 99, 50);
+  frame_header first = make_frame(2, 100, 100);
+  frame_header second = make_frame(3, 150, 20);
+  frame_header at_end = make_frame(0, 200, 30);
+  frame_header after = make_frame(0, 201, 10);
+  // Input offsets are whatever the recorder wrote; the copy rewrites them.
+  first.frame_offset = 12345;
+  first.last_frame_offset[0] = 777;
+  first.previous_block_size = 999;
+  second.water_depth = std::numeric_limits<float>::signaling_NaN();
+  run_options.cut_start = 100;
+  run_options.cut_end = 200;
+
+  test::pass_result r = run_cut(build_log({before, first, second, at_end, after}));
+
+  bytes expected = test::BUILT_FILE_HEADER;
+  append_copied(expected, first, 8, 0, 0, {0, 0, 8, 0, 0, 0});
+  append_copied(expected, second, 252, 244, 50, {0, 0, 8, 252, 0, 0});
+  append_copied(expected, at_end, 252 + 164, 164, 100, {416, 0, 8, 252, 0, 0});
+  EXPECT_EQ(r.result, 1);
+  EXPECT_EQ(r.printed, "");
+  EXPECT_EQ(r.copy, expected);
+}
+
+TEST_F(cutter, range_and_letters_select_frames) {
+  // Rounds of channels 0 to 5 and 9, frame indices 0 to 4.
+  std::vector<frame_header> frames;
+  for (std::uint32_t i = 0; i < 5; ++i)
+    for (std::uint16_t c : {0, 1, 2, 3, 4, 5, 9})
+      frames.push_back(make_frame(c, i, static_cast<std::uint16_t>(10 + 3 * c + i)));
+  bytes log = build_log(frames);
+  struct {
+    std::uint32_t start, end;
+    bool p, d, s;
+    const char* kept;
+  } cases[] = {
+      // No range given: only index 0, written as 0.
+      {0, 0, false, false, false, "0:0 1:0 2:0 3:0 4:0 5:0 9:0 "},
+      // Both bounds are inclusive.
+      {3, 4, true, true, true, "9:0 9:1 "},
+      {1, 2, false, false, true, "0:0 1:0 2:0 9:0 0:1 1:1 2:1 9:1 "},
+      // -1 as the end keeps everything from the start on.
+      {4, 0xFFFFFFFF, true, false, false, "2:0 3:0 4:0 5:0 9:0 "},
+      {2, 3, false, true, false, "0:0 1:0 3:0 4:0 5:0 9:0 0:1 1:1 3:1 4:1 5:1 9:1 "},
+      {5, 0xFFFFFFFF, false, false, false, ""},
+  };
+  for (const auto& c : cases) {
+    run_options = {.delete_traditional = c.p, .delete_downscan = c.d,
+                   .delete_sidescan = c.s, .cut_start = c.start, .cut_end = c.end};
+    test::pass_result r = run_cut(log);
+    SCOPED_TRACE(c.kept);
+    EXPECT_EQ(r.result, 1);
+    EXPECT_EQ(kept_of(r.copy), c.kept);
+    EXPECT_EQ(test::check_log_consistency(r.copy), "");
+    // A deleted group's slots stay 0 in every header.
+    for (const frame_header& h : frames_of(r.copy)) {
+      for (std::uint16_t ch = 0; ch < CHANNEL_COUNT; ++ch) {
+        if (is_channel_deleted(ch)) {
+          EXPECT_EQ(h.last_frame_offset[ch], 0u);
+        }
+      }
+    }
+  }
+}
+
+TEST_F(cutter, previous_block_size_links_kept_frames_across_dropped_ones) {
+  // Recorded block sizes that differ from 144 + packet_size are carried as
+  // they are, and never used to step through the log.
+  frame_header a = make_frame(0, 1, 10);
+  frame_header dropped = make_frame(2, 1, 10);
+  frame_header b = make_frame(1, 1, 20);
+  a.block_size = 1000;
+  dropped.block_size = 2000;
+  b.block_size = 3000;
+  run_options = {.delete_downscan = true, .cut_start = 0, .cut_end = 5};
+  std::vector<frame_header> copied = frames_of(run_cut(build_log({a, dropped, b})).copy);
+  ASSERT_EQ(copied.size(), 2u);
+  EXPECT_EQ(copied[0].previous_block_size, 0u);
+  EXPECT_EQ(copied[1].previous_block_size, 1000u);
+  EXPECT_EQ(copied[1].block_size, 3000u);
+  EXPECT_EQ(copied[1].frame_offset, 8u + 144 + 10);
+}
+
+TEST_F(cutter, channel_above_5_is_kept_without_a_table_entry) {
+  frame_header c0 = make_frame(0, 0, 10);
+  frame_header c6 = make_frame(6, 0, 20);
+  frame_header c65535 = make_frame(65535, 0, 0);
+  frame_header c1 = make_frame(1, 0, 5);
+  run_options.delete_traditional = false;
+  test::pass_result r = run_cut(build_log({c0, c6, c65535, c1}));
+
+  bytes expected = test::BUILT_FILE_HEADER;
+  append_copied(expected, c0, 8, 0, 0, {8, 0, 0, 0, 0, 0});
+  append_copied(expected, c6, 162, 154, 0, {8, 0, 0, 0, 0, 0});
+  append_copied(expected, c65535, 326, 164, 0, {8, 0, 0, 0, 0, 0});
+  append_copied(expected, c1, 470, 144, 0, {8, 470, 0, 0, 0, 0});
+  EXPECT_EQ(r.copy, expected);
+}
+
+TEST_F(cutter, frames_larger_than_the_buffer_are_copied_whole) {
+  frame_header big = make_frame(0, 0, 10001);
+  frame_header biggest = make_frame(5, 0, 65535);
+  frame_header dropped = make_frame(3, 1, 30000);
+  frame_header small = make_frame(2, 0, 7);
+  bytes log = build_log({big, dropped, biggest, small});
+  test::pass_result r = run_cut(log);
+
+  bytes expected = test::BUILT_FILE_HEADER;
+  append_copied(expected, big, 8, 0, 0, {8, 0, 0, 0, 0, 0});
+  append_copied(expected, biggest, 10153, 10145, 0, {8, 0, 0, 0, 0, 10153});
+  append_copied(expected, small, 75832, biggest.block_size, 0, {8, 0, 75832, 0, 0, 10153});
+  EXPECT_EQ(r.result, 1);
+  EXPECT_EQ(r.copy, expected);
+}
+
+// Cutting a log short anywhere gives the copy of its whole frames: the
+// frame that the end cuts into is left out, and a file header cut short is
+// completed with zeros.
+TEST_F(cutter, log_cut_short_anywhere_copies_its_whole_frames) {
+  std::vector<frame_header> frames = {make_frame(0, 0, 3), make_frame(5, 0, 10002),
+                                      make_frame(2, 0, 0), make_frame(1, 0, 2)};
+  bytes log = build_log(frames);
+  std::vector<std::size_t> frame_ends = {8};
+  for (const frame_header& f : frames)
+    frame_ends.push_back(frame_ends.back() + FRAME_HEADER_SIZE + f.packet_size);
+
+  std::vector<bytes> whole_copies;
+  for (std::size_t end : frame_ends)
+    whole_copies.push_back(run_cut(bytes(log.begin(), log.begin() + static_cast<long>(end))).copy);
+
+  for (std::size_t size = 0; size <= log.size(); ++size) {
+    test::pass_result r = run_cut(bytes(log.begin(), log.begin() + static_cast<long>(size)));
+    bytes expected;
+    if (size < 8) {
+      expected.assign(log.begin(), log.begin() + static_cast<long>(size));
+      expected.resize(8, 0);
+    } else {
+      std::size_t whole = 0;
+      while (whole + 1 < frame_ends.size() && frame_ends[whole + 1] <= size) ++whole;
+      expected = whole_copies[whole];
+    }
+    ASSERT_EQ(r.copy, expected) << "log cut at " << size;
+    ASSERT_EQ(r.result, 1);
+  }
+  EXPECT_EQ(whole_copies[0], test::BUILT_FILE_HEADER);
+  EXPECT_EQ(frames_of(whole_copies.back()).size(), 4u);
+}
+
+TEST_F(cutter, failed_write_is_reported) {
+  bytes log = build_log({make_frame(0, 0, 100), make_frame(1, 0, 20000)});
+  // The file header, a frame header, frame data, a piece of a large frame.
+  for (std::size_t room : {0, 8, 8 + 144, 8 + 144 + 100 + 144 + 10000}) {
+    test::stream in = test::read_stream(log);
+    test::pass_result r = test::run_cut_streams(in.get(), test::failing_write_stream(room));
+    EXPECT_EQ(r.printed, "Write error!\n") << room;
+    EXPECT_EQ(r.result, 0);
+  }
+}
+
+TEST_F(cutter, failed_read_is_reported) {
+  bytes log = build_log({make_frame(0, 0, 100), make_frame(0, 0, 20000)});
+  for (std::size_t good : {std::size_t{0}, std::size_t{8 + 100}, log.size() - 5000}) {
+    test::stream in = test::failing_read_stream(log, good);
+    char* data = nullptr;
+    std::size_t size = 0;
+    test::pass_result r = test::run_cut_streams(in.get(), open_memstream(&data, &size));
+    std::free(data);
+    EXPECT_EQ(r.printed, "Read error!\n") << good;
+    EXPECT_EQ(r.result, 0);
+  }
+}
+
+}  // namespace
+}  // namespace logtrim

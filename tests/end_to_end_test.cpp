@@ -1,0 +1,190 @@
+// The built logtrim run as a process: exact standard output, exit status,
+// and what it leaves on disk.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "sonarlog/run_options.h"
+#include "support/log_builder.h"
+#include "support/run_process.h"
+#include "support/streams.h"
+
+namespace logtrim {
+namespace {
+
+namespace fs = std::filesystem;
+using test::bytes;
+using test::make_frame;
+
+const bytes TRIP = test::build_log({make_frame(0, 0, 10, 16.4042f, 3), make_frame(2, 0, 20),
+                                    make_frame(0, 1, 10, 32.8084f, 4), make_frame(2, 1, 20)});
+const std::string TRIP_SUMMARY =
+    "=== Primary (Tranditional Sonar): 2 sounds\n"
+    "Depth: from   5.0 m to  10.0 m; 0 depth count = 0\n"
+    "Speed: from   3.0 to   4.0\n"
+    "=== DSI (DownScan Imaging): 2 sounds\n"
+    "Depth: from   3.0 m to   3.0 m; 0 depth count = 0\n"
+    "Speed: from   2.0 to   2.0\n";
+const std::string TRIP_SUMMARY_D_DELETED =
+    "=== Primary (Tranditional Sonar): 2 sounds\n"
+    "Depth: from   5.0 m to  10.0 m; 0 depth count = 0\n"
+    "Speed: from   3.0 to   4.0\n"
+    "=== DSI (DownScan Imaging): 2 sounds - be deleted\n"
+    "Depth: from   3.0 m to   3.0 m; 0 depth count = 0\n"
+    "Speed: from   2.0 to   2.0\n";
+const std::string USAGE = "Usage: logtrim [-o start:end -d [PDS]] file\n";
+
+// The copy that cut_log makes of TRIP with the given options.
+bytes expected_copy(run_options_record options) {
+  run_options = options;
+  bytes copy = test::run_cut(TRIP).copy;
+  run_options = {};
+  return copy;
+}
+
+struct e2e_case {
+  const char* name;
+  std::vector<std::string> args;
+  std::function<void(const fs::path&)> setup;
+  std::string out;
+  int status;
+  std::function<void(const fs::path&)> check;
+};
+
+void no_setup(const fs::path&) {}
+void no_check(const fs::path&) {}
+void trip(const fs::path& dir) { test::write_file(dir / "trip.sl2", TRIP); }
+
+// The log is left as it was, and no copy of any name appeared beside it.
+void only_trip_left(const fs::path& dir) {
+  EXPECT_EQ(test::read_file(dir / "trip.sl2"), TRIP);
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename());
+  EXPECT_EQ(names, std::vector<std::string>{"trip.sl2"});
+}
+
+const e2e_case CASES[] = {
+    {"no arguments", {}, no_setup, USAGE, 0, no_check},
+    {"options only", {"-c", "1:2"}, no_setup, USAGE, 0, no_check},
+    {"bad letters", {"-d", "px", "trip.sl2"}, trip, "Wrong delete channel argument\n", 1, only_trip_left},
+    {"bad range", {"-c", "20:10", "trip.sl2"}, trip, "Wrong cut argument\n", 1, only_trip_left},
+    {"summary", {"trip.sl2"}, trip, TRIP_SUMMARY, 0, only_trip_left},
+    {"missing log", {"nothing.sl2"}, no_setup, "Can't open file nothing.sl2\n", 1, no_check},
+    {"lone option is the path", {"-d"}, no_setup, "Can't open file -d\n", 1, no_check},
+    {"-o value is the path", {"-o", "10:20", "trip.sl2"}, trip, "Can't open file 10:20\n", 1,
+     only_trip_left},
+    {"directory", {"folder"}, [](const fs::path& d) { fs::create_directory(d / "folder"); },
+     "Can't open file folder\n", 1, no_check},
+    {"directory in copy run", {"-c", "1:2", "folder"},
+     [](const fs::path& d) { fs::create_directory(d / "folder"); }, "Can't open file folder\n", 1,
+     no_check},
+    {"header only", {"h.sl2"}, [](const fs::path& d) { test::write_file(d / "h.sl2", bytes(8, 1)); },
+     "", 0, no_check},
+    {"copy with range and letters", {"-c", "1:5", "-d", "d", "trip.sl2"}, trip,
+     TRIP_SUMMARY_D_DELETED + "Output file: trip_1-5.sl2\n", 0,
+     [](const fs::path& d) {
+       EXPECT_EQ(test::read_file(d / "trip_1-5.sl2"),
+                 expected_copy({.delete_downscan = true, .cut_start = 1, .cut_end = 5}));
+     }},
+    {"default range replaces an existing copy", {"-x", "trip.sl2"},
+     [](const fs::path& d) {
+       trip(d);
+       test::write_file(d / "trip_0-0.sl2", bytes(100000, 7));
+     },
+     TRIP_SUMMARY + "Output file: trip_0-0.sl2\n", 0,
+     [](const fs::path& d) { EXPECT_EQ(test::read_file(d / "trip_0-0.sl2"), expected_copy({})); }},
+    {"path after the file name is never read", {"trip.sl2", "-c", "1:5"}, trip,
+     TRIP_SUMMARY + "Output file: trip_0-0.sl2\n", 0, no_check},
+    {"name from a short path", {"-c", "1:2", "ab"},
+     [](const fs::path& d) { test::write_file(d / "ab", TRIP); },
+     TRIP_SUMMARY + "Output file: ab_1-2.sl2\n", 0,
+     [](const fs::path& d) { EXPECT_TRUE(fs::exists(d / "ab_1-2.sl2")); }},
+    {"name outside the folder", {"-c", "1:2", "dir/abc"},
+     [](const fs::path& d) {
+       fs::create_directory(d / "dir");
+       test::write_file(d / "dir/abc", TRIP);
+     },
+     TRIP_SUMMARY + "Output file: dir_1-2.sl2\n", 0,
+     [](const fs::path& d) { EXPECT_TRUE(fs::exists(d / "dir_1-2.sl2")); }},
+    // The copy run's failures: the summary is printed, then the failure.
+    {"copy name is a folder", {"-c", "1:2", "trip.sl2"},
+     [](const fs::path& d) {
+       trip(d);
+       fs::create_directory(d / "trip_1-2.sl2");
+     },
+     TRIP_SUMMARY + "Can't create file trip_1-2.sl2\n", 1, no_check},
+    {"copy cannot be written", {"-c", "1:2", "trip.sl2"},
+     [](const fs::path& d) {
+       trip(d);
+       fs::create_symlink("/dev/full", d / "trip_1-2.sl2");
+     },
+     TRIP_SUMMARY + "Write error!\n", 1, no_check},
+    {"copy name is a symbolic link to the log", {"-c", "1:2", "trip.sl2"},
+     [](const fs::path& d) {
+       trip(d);
+       fs::create_symlink("trip.sl2", d / "trip_1-2.sl2");
+     },
+     TRIP_SUMMARY + "Can't create file trip_1-2.sl2\n", 1,
+     [](const fs::path& d) { EXPECT_EQ(test::read_file(d / "trip.sl2"), TRIP); }},
+    {"copy name is a hard link to the log", {"-c", "1:2", "trip.sl2"},
+     [](const fs::path& d) {
+       trip(d);
+       fs::create_hard_link(d / "trip.sl2", d / "trip_1-2.sl2");
+     },
+     TRIP_SUMMARY + "Can't create file trip_1-2.sl2\n", 1,
+     [](const fs::path& d) { EXPECT_EQ(test::read_file(d / "trip.sl2"), TRIP); }},
+};
+
+TEST(end_to_end, outcome_table) {
+  for (const e2e_case& c : CASES) {
+    SCOPED_TRACE(c.name);
+    test::temp_dir dir;
+    c.setup(dir.path);
+    test::process_result r = test::run_logtrim(c.args, dir.path);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.status, c.status);
+    c.check(dir.path);
+  }
+}
+
+TEST(end_to_end, copy_name_too_long_for_the_system) {
+  test::temp_dir dir;
+  std::string log = std::string(250, 'n') + ".sl2";  // the copy's name has 258 bytes
+  test::write_file(dir.path / log, TRIP);
+  test::process_result r = test::run_logtrim({"-c", "1:2", log}, dir.path);
+  EXPECT_EQ(r.out, TRIP_SUMMARY + "Can't create file " + std::string(250, 'n') + "_1-2.sl2\n");
+  EXPECT_EQ(r.status, 1);
+}
+
+TEST(end_to_end, unwritable_standard_output_fails_the_run) {
+  test::temp_dir dir;
+  trip(dir.path);
+  for (auto args : {std::vector<std::string>{"trip.sl2"}, std::vector<std::string>{}}) {
+    test::process_result r = test::run_logtrim(args, dir.path, "/dev/full");
+    EXPECT_EQ(r.status, 1);
+  }
+}
+
+TEST(end_to_end, fifo_as_the_log) {
+  test::temp_dir dir;
+  fs::path fifo = dir.path / "pipe.sl2";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (auto args : {std::vector<std::string>{"pipe.sl2"},
+                    std::vector<std::string>{"-c", "0:5", "pipe.sl2"}}) {
+    // A writer feeds the log into the pipe while logtrim reads it.
+    test::process_result r;
+    std::thread feeder([&] { test::write_file(fifo, TRIP); });
+    r = test::run_logtrim(args, dir.path);
+    feeder.join();
+    bool copy_run = args.size() > 1;
+    EXPECT_EQ(r.out, TRIP_SUMMARY + (copy_run ? "Read error!\n" : ""));
+    EXPECT_EQ(r.status, copy_run ? 1 : 0);
+    EXPECT_FALSE(fs::exists(dir.path / "pipe_0-5.sl2"));
+  }
+}
+
+}  // namespace
+}  // namespace logtrim

@@ -1,0 +1,46 @@
+// Streams for driving the passes in process: logs from memory, copies into
+// memory, and streams that fail on purpose.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "support/log_builder.h"
+
+namespace logtrim::test {
+
+struct stream_closer {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using stream = std::unique_ptr<std::FILE, stream_closer>;
+
+/// A seekable read stream over a copy of `content` (a temporary file).
+[[nodiscard]] stream read_stream(const bytes& content);
+
+/// A read stream that yields the first `good_bytes` of `content` and then
+/// reports a read error.
+[[nodiscard]] stream failing_read_stream(const bytes& content, std::size_t good_bytes);
+
+/// A write stream that accepts `good_bytes` and then reports a write error.
+/// It has no buffer of its own, so each failing write shows at once.
+[[nodiscard]] std::FILE* failing_write_stream(std::size_t good_bytes);
+
+/// What a pass printed and returned.
+struct pass_result {
+  int result = 0;
+  std::string printed;
+  bytes copy;  ///< the copy written by cut_log
+};
+
+/// Runs scan_log on `log` from just after its file header, as the front end
+/// does.
+[[nodiscard]] pass_result run_scan(const bytes& log);
+
+/// Runs cut_log on `log` into memory with the current run_options.
+[[nodiscard]] pass_result run_cut(const bytes& log);
+
+/// Runs cut_log from `in` into `out`, capturing what it prints.
+[[nodiscard]] pass_result run_cut_streams(std::FILE* in, std::FILE* out);
+
+}  // namespace logtrim::test
