@@ -25,20 +25,10 @@ class cutter : public testing::Test {
   void SetUp() override { run_options = {}; }
 };
 
-// The frames of a copy, decoded.
-std::vector<frame_header> frames_of(const bytes& log) {
-  std::vector<frame_header> frames;
-  for (std::size_t pos = FILE_HEADER_SIZE; pos + FRAME_HEADER_SIZE <= log.size();) {
-    frames.push_back(decode_frame_header(log.data() + pos));
-    pos += FRAME_HEADER_SIZE + frames.back().packet_size;
-  }
-  return frames;
-}
-
 // "channel:relative index" of each frame of a copy.
 std::string kept_of(const bytes& copy) {
   std::string s;
-  for (const frame_header& h : frames_of(copy))
+  for (const frame_header& h : test::decode_frames(copy))
     s += std::to_string(h.channel) + ":" + std::to_string(h.frame_index) + " ";
   return s;
 }
@@ -113,7 +103,7 @@ TEST_F(cutter, range_and_letters_select_frames) {
     EXPECT_EQ(kept_of(r.copy), c.kept);
     EXPECT_EQ(test::check_log_consistency(r.copy), "");
     // A deleted group's slots stay 0 in every header.
-    for (const frame_header& h : frames_of(r.copy)) {
+    for (const frame_header& h : test::decode_frames(r.copy)) {
       for (std::uint16_t ch = 0; ch < CHANNEL_COUNT; ++ch) {
         if (is_channel_deleted(ch)) {
           EXPECT_EQ(h.last_frame_offset[ch], 0u);
@@ -133,7 +123,7 @@ TEST_F(cutter, previous_block_size_links_kept_frames_across_dropped_ones) {
   dropped.block_size = 2000;
   b.block_size = 3000;
   run_options = {.delete_downscan = true, .cut_start = 0, .cut_end = 5};
-  std::vector<frame_header> copied = frames_of(run_cut(build_log({a, dropped, b})).copy);
+  std::vector<frame_header> copied = test::decode_frames(run_cut(build_log({a, dropped, b})).copy);
   ASSERT_EQ(copied.size(), 2u);
   EXPECT_EQ(copied[0].previous_block_size, 0u);
   EXPECT_EQ(copied[1].previous_block_size, 1000u);
@@ -203,7 +193,7 @@ TEST_F(cutter, log_cut_short_anywhere_copies_its_whole_frames) {
     ASSERT_EQ(r.result, 1);
   }
   EXPECT_EQ(whole_copies[0], test::BUILT_FILE_HEADER);
-  EXPECT_EQ(frames_of(whole_copies.back()).size(), 4u);
+  EXPECT_EQ(test::decode_frames(whole_copies.back()).size(), 4u);
 }
 
 TEST_F(cutter, failed_write_is_reported) {

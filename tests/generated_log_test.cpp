@@ -27,15 +27,6 @@ bytes generate(const generator_settings& settings) {
   return log;
 }
 
-std::vector<frame_header> headers_of(const bytes& log) {
-  std::vector<frame_header> frames;
-  for (std::size_t pos = FILE_HEADER_SIZE; pos + FRAME_HEADER_SIZE <= log.size();) {
-    frames.push_back(decode_frame_header(log.data() + pos));
-    pos += FRAME_HEADER_SIZE + frames.back().packet_size;
-  }
-  return frames;
-}
-
 TEST(generated_log, is_realistic_consistent_and_deterministic) {
   generator_settings settings{.size = 2 << 20, .seed = 42};
   bytes log = generate(settings);
@@ -45,7 +36,7 @@ TEST(generated_log, is_realistic_consistent_and_deterministic) {
   EXPECT_EQ(generate(settings), log);
   EXPECT_NE(generate({.size = 2 << 20, .seed = 43}), log);
 
-  std::vector<frame_header> frames = headers_of(log);
+  std::vector<frame_header> frames = test::decode_frames(log);
   const std::uint16_t round[] = {0, 2, 5};
   int zero_depths = 0;
   for (std::size_t i = 0; i < frames.size(); ++i) {
@@ -85,7 +76,7 @@ TEST(generated_log, every_copy_is_consistent_and_a_second_trim_changes_nothing) 
     EXPECT_EQ(test::check_log_consistency(first.copy), "");
 
     std::uint64_t kept_size = FILE_HEADER_SIZE;
-    for (const frame_header& h : headers_of(log))
+    for (const frame_header& h : test::decode_frames(log))
       if (h.frame_index >= c.start && h.frame_index <= c.end && !is_channel_deleted(h.channel))
         kept_size += FRAME_HEADER_SIZE + h.packet_size;
     EXPECT_EQ(first.copy.size(), kept_size);

@@ -79,9 +79,9 @@ int write_generated_log(std::FILE* out, const generator_settings& settings) {
   random_source rng{settings.seed};
   unsigned char file_header_bytes[FILE_HEADER_SIZE];
   fill_random(rng, file_header_bytes, sizeof file_header_bytes);
-  if (std::fwrite(file_header_bytes, 1, sizeof file_header_bytes, out) !=
-      sizeof file_header_bytes)
-    return 0;
+  std::size_t header_size =
+      static_cast<std::size_t>(std::min<std::uint64_t>(settings.size, FILE_HEADER_SIZE));
+  if (std::fwrite(file_header_bytes, 1, header_size, out) != header_size) return 0;
 
   std::uint64_t position = FILE_HEADER_SIZE;
   std::uint32_t offset_table[CHANNEL_COUNT] = {};

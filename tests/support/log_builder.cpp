@@ -40,6 +40,16 @@ void append_frame(bytes& log, const frame_header& header) {
   log.insert(log.end(), data.begin(), data.end());
 }
 
+std::vector<frame_header> decode_frames(const bytes& log) {
+  std::vector<frame_header> frames;
+  std::size_t pos = FILE_HEADER_SIZE;
+  while (pos + FRAME_HEADER_SIZE <= log.size()) {
+    frames.push_back(decode_frame_header(log.data() + pos));
+    pos += FRAME_HEADER_SIZE + frames.back().packet_size;
+  }
+  return frames;
+}
+
 bytes build_log(const std::vector<frame_header>& frames) {
   bytes log = BUILT_FILE_HEADER;
   for (const frame_header& f : frames) append_frame(log, f);

@@ -30,6 +30,9 @@ void append_frame(bytes& log, const frame_header& header);
 /// BUILT_FILE_HEADER followed by the frames.
 [[nodiscard]] bytes build_log(const std::vector<frame_header>& frames);
 
+/// The headers of the whole frames of `log`, decoded.
+[[nodiscard]] std::vector<frame_header> decode_frames(const bytes& log);
+
 /// The 144 encoded bytes of `header`.
 [[nodiscard]] bytes encoded(const frame_header& header);
 
