@@ -57,10 +57,13 @@ set(CPACK_DEBIAN_TOOL_PACKAGE_NAME logtrim)
 set(CPACK_DEBIAN_TOOL_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME logtrim-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
-set(CPACK_COMPONENT_TOOL_DESCRIPTION
-  "Prints a per-channel summary of a sonar log and writes trimmed copies.")
-set(CPACK_COMPONENT_DEVELOPMENT_DESCRIPTION
-  "The sonarlog library, its headers and a CMake package config.")
+# The summary above is the first line of both descriptions.
+set(CPACK_DEBIAN_TOOL_DESCRIPTION
+  "Prints a per-channel summary of a .sl2 sonar log and writes trimmed copies:
+a range of frames, without the channel groups named.")
+set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
+  "The library that reads and writes sonar logs, its headers and a CMake
+package config: find_package(logtrim) gives the target logtrim::sonarlog.")
 include(CPack)
 
 if(BUILD_TESTING)
