@@ -13,8 +13,7 @@ install(TARGETS logtrim
 install(FILES ${PROJECT_SOURCE_DIR}/doc/logtrim.1
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tool)
 
-# Consumers may link the library into shared objects of their own.
-set_target_properties(sonarlog PROPERTIES POSITION_INDEPENDENT_CODE ON)
+# The name other projects link, usable inside this tree as well.
 add_library(logtrim::sonarlog ALIAS sonarlog)
 
 # The headers keep their directories under include/logtrim, so that

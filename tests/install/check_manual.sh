@@ -3,9 +3,9 @@
 # and every example in it, run on a log made as the page describes it,
 # prints what the page shows.
 #
-#   check_manual.sh MANUAL LOGTRIM MAKE_TEST_LOG WORK_DIR
+#   check_manual.sh MANUAL LOGTRIM MAKE_TEST_LOG WORK_DIR VERSION
 set -euo pipefail
-manual=$1 logtrim=$2 make_test_log=$3 work=$4
+manual=$1 logtrim=$2 make_test_log=$3 work=$4 version=$5
 
 fail() {
   echo "FAIL: $*"
@@ -19,6 +19,9 @@ if command -v man >/dev/null; then
     fail "man exited with status $?"
   [[ -z $warnings ]] || fail "man warns:"$'\n'"$warnings"
 fi
+
+grep -q "^\.TH LOGTRIM 1 .* \"logtrim $version\" " "$manual" ||
+  fail "the page's title line does not name logtrim $version"
 
 rm -rf "$work"
 mkdir -p "$work"
