@@ -10,7 +10,7 @@ include(CMakePackageConfigHelpers)
 
 install(TARGETS logtrim
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
-install(FILES ${PROJECT_SOURCE_DIR}/doc/logtrim.1
+install(FILES ${PROJECT_SOURCE_DIR}/logtrim.1
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT tool)
 
 # The name other projects link, usable inside this tree as well.
