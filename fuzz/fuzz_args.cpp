@@ -1,5 +1,5 @@
-// Fuzz target: the input bytes, split at each zero byte, are the arguments
-// after the program name. The parser's outcome is checked against the
+// Fuzz target: the input bytes are the arguments after the program name,
+// each ended by a zero byte. The parser's outcome is checked against the
 // command line's rules, worked out here on their own with strtol.
 #include <cctype>
 #include <cerrno>
@@ -109,15 +109,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace logtrim;
   using namespace logtrim::fuzz;
-  // Each argument in its own exact-size allocation, so that a read past
-  // its end is caught.
+  // Each argument ends with a zero byte; bytes after the last one are left
+  // out, so that inputs of any length reach the command line without
+  // arguments. Each argument gets its own exact-size allocation, so that a
+  // read past its end is caught.
   std::vector<std::string> args;
-  args.emplace_back();
+  std::string piece;
   for (std::size_t i = 0; i < size; ++i) {
-    if (data[i] == 0) args.emplace_back();
-    else args.back() += static_cast<char>(data[i]);
+    if (data[i] != 0) {
+      piece += static_cast<char>(data[i]);
+    } else {
+      args.push_back(piece);
+      piece.clear();
+    }
   }
-  if (size == 0) args.clear();
   std::vector<char*> owned;
   std::vector<const char*> argv = {"logtrim"};
   for (const std::string& a : args) {
