@@ -18,6 +18,15 @@ namespace logtrim {
 
 namespace {
 
+// Stream buffers far larger than the default of one disk block: with them
+// the passes make a read or write call per 256 KiB instead of per 4 KiB,
+// and the summary and copy run near the speed of reading and copying the
+// file. Static, so that no run allocates them; a run opens one log and
+// writes at most one copy.
+constexpr std::size_t STREAM_BUFFER_SIZE = 256 * 1024;
+char log_buffer[STREAM_BUFFER_SIZE];
+char copy_buffer[STREAM_BUFFER_SIZE];
+
 struct file_closer {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -55,6 +64,7 @@ int write_trimmed_copy(std::FILE* log, const char* log_path) {
     std::printf("Can't create file %s\n", out_name.c_str());
     return 0;
   }
+  std::setvbuf(out, copy_buffer, _IOFBF, sizeof copy_buffer);
   if (!cut_log(log, out)) return 0;
   std::printf("Output file: %s\n", out_name.c_str());
   return 1;
@@ -68,6 +78,7 @@ int process_log(const char* log_path) {
     std::printf("Can't open file %s\n", log_path);
     return 0;
   }
+  std::setvbuf(log.get(), log_buffer, _IOFBF, sizeof log_buffer);
 
   // The file header says nothing the summary needs; a log shorter than it
   // simply has no frames.
