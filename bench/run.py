@@ -126,7 +126,7 @@ def bench_size(size, rounds, logtrim, make_test_log, folder):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("sizes", nargs="*", default=["256M", "1G"])
-    parser.add_argument("--rounds", type=int, default=7)
+    parser.add_argument("--rounds", type=int, default=11)
     parser.add_argument("--build", default=os.path.join(REPO, "build", "release"))
     args = parser.parse_args()
 
