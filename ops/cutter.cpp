@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
+#include <cstdio>
 #include <iterator>
 
 #include "sonarlog/byte_order.h"
