@@ -5,6 +5,7 @@
 
 #include "sonarlog/channels.h"
 #include "sonarlog/frame_reader.h"
+#include "sonarlog/frame_window.h"
 
 namespace logtrim {
 
@@ -70,16 +71,17 @@ void print_channel_stats(std::optional<channel_stats>& slot) {
 }
 
 int scan_log(std::FILE* in) {
-  unsigned char data[MAX_PACKET_SIZE];
-  frame_header h;
+  frame_window w = start_frame_window(FILE_HEADER_SIZE);
   frame_read r;
-  while ((r = read_frame_header(in, h)) == frame_read::whole) {
+  while ((r = make_available(in, w, FRAME_HEADER_SIZE)) == frame_read::whole) {
+    frame_header h = decode_frame_header(w.next);
     update_channel_stats(h);
     if (h.packet_size > MAX_PACKET_SIZE) std::printf("\nsize error!\n");
-    r = pass_over_frame_data(in, h.packet_size, data);
     // Data cut short by the end of the file: the frame is already counted
-    // and the next header read ends the walk.
-    if (r == frame_read::error) break;
+    // and the walk ends.
+    r = make_available(in, w, FRAME_HEADER_SIZE + h.packet_size);
+    if (r != frame_read::whole) break;
+    w.next += FRAME_HEADER_SIZE + h.packet_size;
   }
   if (r == frame_read::error) {
     for (std::optional<channel_stats>& slot : stats_table) slot.reset();

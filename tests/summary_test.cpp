@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "sonarlog/frame_window.h"
 #include "sonarlog/run_options.h"
 #include "support/log_builder.h"
 #include "support/streams.h"
@@ -187,6 +188,32 @@ TEST_F(summary, read_error_is_reported_instead_of_the_report) {
   }
   // The table is left empty for the next scan.
   EXPECT_EQ(run_scan(build_log({})).printed, "");
+}
+
+TEST_F(summary, frames_cut_by_the_end_of_a_read_block_are_read_whole) {
+  // Bytes of the frame under test that lie before the first block's end:
+  // part of its header, all of it, or its header and part of its data.
+  for (std::size_t before_end : {1, 72, 143, 144, 145, 20000}) {
+    SCOPED_TRACE(before_end);
+    std::vector<frame_header> frames;
+    std::size_t gap = READ_BLOCK_SIZE - before_end - FILE_HEADER_SIZE;
+    constexpr std::size_t FILLER = FRAME_HEADER_SIZE + MAX_PACKET_SIZE;
+    for (; gap > 2 * FILLER; gap -= FILLER)
+      frames.push_back(make_frame(2, 1, MAX_PACKET_SIZE));
+    for (std::size_t part : {gap / 2, gap - gap / 2})
+      frames.push_back(make_frame(2, 1, static_cast<std::uint16_t>(part - FRAME_HEADER_SIZE)));
+    // Over 10000 bytes, so that its data runs on past the block's end.
+    frames.push_back(make_frame(0, 7, 30000, 40));
+    frames.push_back(make_frame(0, 8, 16, 20));
+    EXPECT_EQ(run_scan(build_log(frames)).printed,
+              "\nsize error!\n"
+              "=== Primary (Tranditional Sonar): 9 sounds\n"
+              "Depth: from   6.1 m to  12.2 m; 0 depth count = 0\n"
+              "Speed: from   2.0 to   2.0\n"
+              "=== DSI (DownScan Imaging): 2 sounds\n"
+              "Depth: from   3.0 m to   3.0 m; 0 depth count = 0\n"
+              "Speed: from   2.0 to   2.0\n");
+  }
 }
 
 TEST(feet_to_meters, divides_in_double_and_rounds_to_float) {

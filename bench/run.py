@@ -1,0 +1,172 @@
+#!/usr/bin/env python3
+"""Times logtrim's two passes against cat on generated logs.
+
+    bench/run.py [--rounds N] [--build DIR] [SIZE ...]
+
+SIZE is what make_test_log takes (256M, 1G, ...); the default is 256M and 1G.
+DIR is a release build holding logtrim and make_test_log (default
+build/release: `cmake --workflow --preset release`).
+
+Each log is written into a fresh folder on tmpfs (/dev/shm where there is
+one): a copy's time on a disk swings from run to run with write-back, on
+tmpfs it does not. The page cache is warmed first; then each pass and its
+reference run pair by pair, A B A B, so that a drift of the machine's speed
+touches both sides alike. A ratio is taken per pair and the median of the
+ratios is printed, with the median speed and the peak resident memory of
+the logtrim runs (from /usr/bin/time, which wraps both sides alike).
+Everything written is removed at the end.
+"""
+
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+TIME = "/usr/bin/time"
+
+
+def parse_size(text):
+    units = {"K": 1 << 10, "M": 1 << 20, "G": 1 << 30}
+    if text[-1:].upper() in units:
+        return int(text[:-1]) * units[text[-1].upper()]
+    return int(text)
+
+
+def size_label(size):
+    for unit, shift in (("GiB", 30), ("MiB", 20), ("KiB", 10)):
+        if size >= 1 << shift and size % (1 << shift) == 0:
+            return f"{size >> shift} {unit}"
+    return f"{size} B"
+
+
+def timed_run(argv, stdout_path, rss_path):
+    """Runs argv with its standard output sent to stdout_path; returns the
+    wall time in seconds and the peak resident memory in KiB."""
+    with open(stdout_path, "wb") as out:
+        start = time.perf_counter()
+        result = subprocess.run([TIME, "-f", "%M", "-o", rss_path] + argv,
+                                stdout=out, stdin=subprocess.DEVNULL)
+        elapsed = time.perf_counter() - start
+    if result.returncode != 0:
+        sys.exit(f"failed ({result.returncode}): {' '.join(argv)}")
+    with open(rss_path) as f:
+        rss_kib = int(f.read().split()[-1])
+    return elapsed, rss_kib
+
+
+def remove(path):
+    if os.path.exists(path):
+        os.remove(path)
+
+
+def bench_size(size, rounds, logtrim, make_test_log, folder):
+    log = os.path.join(folder, "bench.sl2")
+    copy = os.path.join(folder, "bench_0--1.sl2")  # logtrim's name for -c 0:-1
+    cat_copy = os.path.join(folder, "cat_copy.sl2")
+    rss_file = os.path.join(folder, "rss.txt")
+    if subprocess.run([make_test_log, log, str(size)],
+                      stdout=subprocess.DEVNULL).returncode != 0:
+        sys.exit("make_test_log failed")
+    log_bytes = os.path.getsize(log)
+
+    # (name, logtrim's arguments, reference command and its output, file the
+    # logtrim run leaves behind). The last pair is no logtrim run: cat copies
+    # in the kernel (copy_file_range) where it can, and a copy through user
+    # space, as dd makes it, shows what that alone costs against it.
+    pairs = [
+        ("summary / cat LOG >/dev/null", [logtrim, log],
+         (["cat", log], os.devnull), None),
+        ("-c 0:-1 / cat LOG >COPY", [logtrim, "-c", "0:-1", log],
+         (["cat", log], cat_copy), copy),
+        ("-c 0:-1 -d s / cat LOG >COPY", [logtrim, "-c", "0:-1", "-d", "s", log],
+         (["cat", log], cat_copy), copy),
+        ("(dd bs=256K LOG >COPY / cat LOG >COPY)",
+         ["dd", f"if={log}", f"of={copy}", "bs=256K", "status=none"],
+         (["cat", log], cat_copy), copy),
+    ]
+
+    def run_pair(tool_argv, reference, leftover):
+        tool = timed_run(tool_argv, os.devnull, rss_file)
+        if leftover:
+            remove(leftover)
+        ref = timed_run(reference[0], reference[1], rss_file)
+        if reference[1] != os.devnull:
+            remove(reference[1])
+        return tool, ref
+
+    # Warm the page cache and the binaries; these runs are not counted.
+    timed_run(["cat", log], os.devnull, rss_file)
+    for _, tool_argv, reference, leftover in pairs:
+        run_pair(tool_argv, reference, leftover)
+
+    rows = []
+    for name, tool_argv, reference, leftover in pairs:
+        tool_times, ref_times, ratios, rss = [], [], [], []
+        for _ in range(rounds):
+            (t, r), (c, _) = run_pair(tool_argv, reference, leftover)
+            tool_times.append(t)
+            ref_times.append(c)
+            ratios.append(t / c)
+            rss.append(r)
+        tool_median = statistics.median(tool_times)
+        rows.append((size, name, tool_median,
+                     statistics.median(ref_times), statistics.median(ratios),
+                     min(ratios), max(ratios), log_bytes / tool_median / 1e6,
+                     max(rss)))
+    remove(log)
+    remove(rss_file)
+    return rows
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    parser.add_argument("sizes", nargs="*", default=["256M", "1G"])
+    parser.add_argument("--rounds", type=int, default=11)
+    parser.add_argument("--build", default=os.path.join(REPO, "build", "release"))
+    args = parser.parse_args()
+
+    logtrim = os.path.join(args.build, "logtrim")
+    make_test_log = os.path.join(args.build, "make_test_log")
+    for program in (logtrim, make_test_log, TIME):
+        if not os.access(program, os.X_OK):
+            sys.exit(f"{program} not found; build with "
+                     "`cmake --workflow --preset release` first")
+
+    base = "/dev/shm" if os.path.isdir("/dev/shm") else None
+    folder = tempfile.mkdtemp(prefix="logtrim_bench_", dir=base)
+    print(f"logs in {folder}, {args.rounds} pairs per pass, "
+          f"{os.cpu_count()} cores, load {os.getloadavg()[0]:.2f}")
+    try:
+        rows = []
+        for size in args.sizes:
+            rows += bench_size(parse_size(size), args.rounds, logtrim,
+                               make_test_log, folder)
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+    print()
+    print("| log | logtrim / reference | logtrim s | reference s "
+          "| ratio (median) | ratio min-max | MB/s | peak RSS |")
+    print("|---|---|---:|---:|---:|---:|---:|---:|")
+    for size, name, t, c, ratio, lo, hi, mbps, rss in rows:
+        print(f"| {size_label(size)} | {name} | {t:.3f} | {c:.3f} | {ratio:.2f} "
+              f"| {lo:.2f}-{hi:.2f} | {mbps:.0f} | {rss / 1024:.1f} MiB |")
+
+    # Time should grow with size and no faster.
+    smallest, largest = min(r[0] for r in rows), max(r[0] for r in rows)
+    if largest > smallest:
+        print(f"\n{size_label(largest)} against {size_label(smallest)} "
+              f"({largest / smallest:.1f}x the bytes), median times:")
+        for small in (r for r in rows if r[0] == smallest):
+            large = next(r for r in rows if r[0] == largest and r[1] == small[1])
+            print(f"  {small[1]}: {large[2] / small[2]:.2f}x")
+    print(f"\nload after the run: {os.getloadavg()[0]:.2f}")
+
+
+if __name__ == "__main__":
+    main()
