@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "sonarlog/frame_header.h"
 #include "sonarlog/frame_reader.h"
 
 namespace logtrim {

@@ -1,4 +1,4 @@
-#include "sonarlog/frame_window.h"
+#include "sonarlog/frame_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -18,21 +18,19 @@ struct walk_result {
 };
 
 walk_result walk(std::FILE* in) {
-  walk_result r;
+  walk_result w;
+  unsigned char buffer[MAX_PACKET_SIZE];
   char file_header[FILE_HEADER_SIZE];
   if (std::fread(file_header, 1, sizeof file_header, in) != sizeof file_header) {}
-  frame_window w = start_frame_window(FILE_HEADER_SIZE);
-  while ((r.last = make_available(in, w, FRAME_HEADER_SIZE)) == frame_read::whole) {
-    frame_header h = decode_frame_header(w.next);
-    r.indices.push_back(h.frame_index);
-    std::size_t size = FRAME_HEADER_SIZE + h.packet_size;
-    if ((r.last = make_available(in, w, size)) != frame_read::whole) break;
-    w.next += size;
+  frame_header h;
+  while ((w.last = read_frame_header(in, h)) == frame_read::whole) {
+    w.indices.push_back(h.frame_index);
+    if ((w.last = pass_over_frame_data(in, h.packet_size, buffer)) != frame_read::whole) break;
   }
-  return r;
+  return w;
 }
 
-TEST(frame_window, steps_by_packet_size_and_ignores_a_short_tail) {
+TEST(read_frame, steps_by_packet_size_and_ignores_a_short_tail) {
   frame_header empty = make_frame(0, 1, 0);
   frame_header odd_block = make_frame(2, 2, 40);
   odd_block.block_size = 7;  // never used to step
@@ -49,15 +47,30 @@ TEST(frame_window, steps_by_packet_size_and_ignores_a_short_tail) {
   }
 }
 
-// A read fails for the whole block it belongs to: no frame of it is walked.
-TEST(frame_window, tells_a_read_error_from_the_end) {
+TEST(read_frame, tells_a_read_error_from_the_end) {
   bytes log = build_log({make_frame(0, 1, 20000), make_frame(0, 2, 10)});
-  for (std::size_t good : {std::size_t{8 + 100}, std::size_t{8 + 144 + 15000}, log.size() - 1}) {
-    test::stream in = test::failing_read_stream(log, good);
+  struct {
+    std::size_t good_bytes;
+    std::vector<std::uint32_t> indices;
+  } cases[] = {{8 + 100, {}}, {8 + 144 + 15000, {1}}, {log.size() - 1, {1, 2}}};
+  for (const auto& c : cases) {
+    test::stream in = test::failing_read_stream(log, c.good_bytes);
     walk_result w = walk(in.get());
-    EXPECT_EQ(w.indices, std::vector<std::uint32_t>{}) << good;
-    EXPECT_EQ(w.last, frame_read::error) << good;
+    EXPECT_EQ(w.indices, c.indices);
+    EXPECT_EQ(w.last, frame_read::error);
   }
+}
+
+TEST(check_frame_data_present, looks_ahead_and_returns) {
+  bytes content(100, 0x5A);
+  test::stream in = test::read_stream(content);
+  ASSERT_EQ(std::fseek(in.get(), 10, SEEK_SET), 0);
+  EXPECT_EQ(check_frame_data_present(in.get(), 90), frame_read::whole);
+  EXPECT_EQ(std::ftell(in.get()), 10);
+  EXPECT_EQ(check_frame_data_present(in.get(), 91), frame_read::end);
+  EXPECT_EQ(std::ftell(in.get()), 10);
+  EXPECT_EQ(check_frame_data_present(in.get(), 0), frame_read::whole);
+  EXPECT_FALSE(std::feof(in.get()));
 }
 
 }  // namespace
