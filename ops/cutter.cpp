@@ -7,11 +7,9 @@
 #include <cstring>
 #include <iterator>
 
-#include "sonarlog/byte_order.h"
 #include "sonarlog/channels.h"
 #include "sonarlog/frame_header.h"
 #include "sonarlog/frame_reader.h"
-#include "sonarlog/frame_window.h"
 #include "sonarlog/run_options.h"
 
 namespace logtrim {
@@ -36,9 +34,9 @@ bool is_in_cut_range(std::uint32_t frame_index) {
          frame_index <= run_options.cut_end;
 }
 
-// Rewrites the position and order fields of a kept frame and encodes its
-// header into `bytes`; every other field goes out as it was read.
-void rewrite_kept_header(frame_header h, copy_state& state, unsigned char* bytes) {
+// Rewrites the position and order fields of a kept frame and writes its
+// header; every other field goes out as it was read.
+bool write_kept_header(std::FILE* out, frame_header h, copy_state& state) {
   // Positions are stored as their low 32 bits.
   std::uint32_t position = static_cast<std::uint32_t>(state.position);
   // A channel above 5 has no slot; it keeps the table as it stands.
@@ -50,43 +48,64 @@ void rewrite_kept_header(frame_header h, copy_state& state, unsigned char* bytes
             h.last_frame_offset);
   state.remembered_block_size = h.block_size;
   state.position += FRAME_HEADER_SIZE + h.packet_size;
+
+  unsigned char bytes[FRAME_HEADER_SIZE];
   encode_frame_header(h, bytes);
+  return write_all(out, bytes, sizeof bytes);
+}
+
+// Copies `size` data bytes in pieces through the buffer, for a frame too
+// large to be held whole. Its presence has been checked beforehand.
+frame_read copy_data_in_pieces(std::FILE* in, std::FILE* out,
+                               std::uint32_t size, unsigned char* buffer,
+                               bool& write_failed) {
+  while (size > 0) {
+    std::size_t piece = std::min<std::size_t>(size, MAX_PACKET_SIZE);
+    frame_read r = read_frame_data(in, piece, buffer);
+    if (r != frame_read::whole) return r;
+    if (!write_all(out, buffer, piece)) {
+      write_failed = true;
+      return frame_read::whole;
+    }
+    size -= static_cast<std::uint32_t>(piece);
+  }
+  return frame_read::whole;
 }
 
 enum class cut_outcome { done, read_error, write_error };
 
-std::size_t frame_size_at(const unsigned char* header) {
-  return FRAME_HEADER_SIZE + load_u16le(header + frame_field::PACKET_SIZE);
-}
-
-// Kept frames are rewritten where they lie in the window and wait there;
-// a run of them goes out in one write when a dropped frame ends it or
-// before the window reads on. A frame goes out only once the window holds
-// all of it, so a frame that the end of the log cuts short is left out and
-// the copy stays a consistent log.
 cut_outcome copy_frames(std::FILE* in, std::FILE* out, copy_state& state) {
-  frame_window w = start_frame_window(FILE_HEADER_SIZE);
-  const unsigned char* run = w.next;  // kept frames not yet written: [run, next)
-  frame_read r = frame_read::whole;
-  for (;;) {
-    if (available(w) < FRAME_HEADER_SIZE || available(w) < frame_size_at(w.next)) {
-      if (!write_all(out, run, static_cast<std::size_t>(w.next - run)))
-        return cut_outcome::write_error;
-      r = make_available(in, w, FRAME_HEADER_SIZE);
-      if (r == frame_read::whole) r = make_available(in, w, frame_size_at(w.next));
-      run = w.next;
+  unsigned char data[MAX_PACKET_SIZE];
+  frame_header h;
+  frame_read r;
+  while ((r = read_frame_header(in, h)) == frame_read::whole) {
+    bool keep = is_in_cut_range(h.frame_index) && !is_channel_deleted(h.channel);
+
+    if (h.packet_size <= MAX_PACKET_SIZE) {
+      r = read_frame_data(in, h.packet_size, data);
+      // Data cut short by the end of the file: the frame is left out so the
+      // copy stays a consistent log.
       if (r != frame_read::whole) break;
-    }
-    frame_header h = decode_frame_header(w.next);
-    std::size_t size = FRAME_HEADER_SIZE + h.packet_size;
-    if (is_in_cut_range(h.frame_index) && !is_channel_deleted(h.channel)) {
-      rewrite_kept_header(h, state, w.next);
-    } else {
-      if (!write_all(out, run, static_cast<std::size_t>(w.next - run)))
+      if (!keep) continue;
+      if (!write_kept_header(out, h, state) || !write_all(out, data, h.packet_size))
         return cut_outcome::write_error;
-      run = w.next + size;
+      continue;
     }
-    w.next += size;
+
+    if (!keep) {
+      r = pass_over_frame_data(in, h.packet_size, data);
+      if (r != frame_read::whole) break;
+      continue;
+    }
+    // Too large to hold: make sure all of it is there before the header
+    // goes out, so a cut-off frame never enters the copy.
+    r = check_frame_data_present(in, h.packet_size);
+    if (r != frame_read::whole) break;
+    if (!write_kept_header(out, h, state)) return cut_outcome::write_error;
+    bool write_failed = false;
+    r = copy_data_in_pieces(in, out, h.packet_size, data, write_failed);
+    if (write_failed) return cut_outcome::write_error;
+    if (r != frame_read::whole) break;
   }
   return r == frame_read::error ? cut_outcome::read_error : cut_outcome::done;
 }

@@ -27,6 +27,10 @@ struct channel_stats {
   float max_speed = 0;
 };
 
+/// The summary reads the log in blocks of this size, ending at multiples of
+/// it in the file, and walks the frames inside them.
+inline constexpr std::size_t SCAN_BLOCK_SIZE = 1 << 20;
+
 /// One slot per channel 0 to 5, filled on the channel's first frame and
 /// emptied once the channel is reported.
 using channel_stats_table = std::array<std::optional<channel_stats>, CHANNEL_COUNT>;

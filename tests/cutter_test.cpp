@@ -6,7 +6,6 @@
 #include <limits>
 
 #include "sonarlog/channels.h"
-#include "sonarlog/frame_window.h"
 #include "sonarlog/run_options.h"
 #include "support/log_builder.h"
 #include "support/log_check.h"
@@ -162,29 +161,6 @@ TEST_F(cutter, frames_larger_than_the_buffer_are_copied_whole) {
   append_copied(expected, small, 75832, biggest.block_size, 0, {8, 0, 75832, 0, 0, 10153});
   EXPECT_EQ(r.result, 1);
   EXPECT_EQ(r.copy, expected);
-}
-
-// The log is read in blocks; a frame that the end of the first block cuts,
-// in its header or in its data, is copied as if no block ended there.
-TEST_F(cutter, frames_cut_by_the_end_of_a_read_block_are_copied_whole) {
-  frame_header cut = make_frame(0, 7, 30000);
-  frame_header last = make_frame(0, 8, 16);
-  run_options = {.delete_downscan = true, .cut_end = 100};
-  bytes expected = run_cut(build_log({cut, last})).copy;
-  for (std::size_t before_end : {1, 72, 143, 144, 145, 20000}) {
-    SCOPED_TRACE(before_end);
-    // Dropped frames of channel 2 up to where the frame under test starts.
-    std::vector<frame_header> frames;
-    std::size_t gap = READ_BLOCK_SIZE - before_end - FILE_HEADER_SIZE;
-    constexpr std::size_t FILLER = FRAME_HEADER_SIZE + MAX_PACKET_SIZE;
-    for (; gap > 2 * FILLER; gap -= FILLER)
-      frames.push_back(make_frame(2, 1, MAX_PACKET_SIZE));
-    for (std::size_t part : {gap / 2, gap - gap / 2})
-      frames.push_back(make_frame(2, 1, static_cast<std::uint16_t>(part - FRAME_HEADER_SIZE)));
-    frames.push_back(cut);
-    frames.push_back(last);
-    EXPECT_EQ(run_cut(build_log(frames)).copy, expected);
-  }
 }
 
 // Cutting a log short anywhere gives the copy of its whole frames: the

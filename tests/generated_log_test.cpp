@@ -6,7 +6,6 @@
 #include <cstdlib>
 
 #include "sonarlog/channels.h"
-#include "sonarlog/frame_window.h"
 #include "sonarlog/run_options.h"
 #include "support/log_check.h"
 #include "support/streams.h"
@@ -57,15 +56,6 @@ TEST(generated_log, is_realistic_consistent_and_deterministic) {
   }
   EXPECT_GT(zero_depths, 0);
   EXPECT_LT(zero_depths, static_cast<int>(frames.size()) / 50);
-}
-
-// A generated log is consistent, so its whole copy is the log itself,
-// wherever the ends of the blocks it is read in fall.
-TEST(generated_log, whole_copy_of_a_log_of_several_read_blocks_is_the_log) {
-  bytes log = generate({.size = 3 * READ_BLOCK_SIZE + 5000, .seed = 11});
-  run_options = {.cut_end = 0xFFFFFFFF};
-  EXPECT_EQ(test::run_cut(log).copy, log);
-  run_options = {};
 }
 
 TEST(generated_log, every_copy_is_consistent_and_a_second_trim_changes_nothing) {
