@@ -58,6 +58,14 @@ TEST(generated_log, is_realistic_consistent_and_deterministic) {
   EXPECT_LT(zero_depths, static_cast<int>(frames.size()) / 50);
 }
 
+// A generated log is consistent, so its whole copy is the log itself.
+TEST(generated_log, whole_copy_of_a_consistent_log_is_the_log) {
+  bytes log = generate({.size = (3 << 20) + 5000, .seed = 11});
+  run_options = {.cut_end = 0xFFFFFFFF};
+  EXPECT_EQ(test::run_cut(log).copy, log);
+  run_options = {};
+}
+
 TEST(generated_log, every_copy_is_consistent_and_a_second_trim_changes_nothing) {
   bytes log = generate({.size = 1 << 20, .seed = 7, .channels = {0, 1, 2, 3, 4, 5, 8}});
   struct {
