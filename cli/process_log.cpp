@@ -19,10 +19,10 @@ namespace logtrim {
 namespace {
 
 // Stream buffers far larger than the default of one disk block: with them
-// the passes make a read or write call per 256 KiB instead of per 4 KiB,
-// and the summary and copy run near the speed of reading and copying the
-// file. Static, so that no run allocates them; a run opens one log and
-// writes at most one copy.
+// the copy pass makes a read or write call per 256 KiB instead of per
+// 4 KiB (the summary's 1 MiB block reads are whole multiples of the log's
+// buffer and go straight past it). Static, so that no run allocates them;
+// a run opens one log and writes at most one copy.
 constexpr std::size_t STREAM_BUFFER_SIZE = 256 * 1024;
 char log_buffer[STREAM_BUFFER_SIZE];
 char copy_buffer[STREAM_BUFFER_SIZE];
