@@ -1,9 +1,11 @@
 #include <cstdio>
 
 #include "cli/args.h"
+#include "cli/platform.h"
 #include "cli/process_log.h"
 
 int main(int argc, char** argv) {
+  logtrim::prepare_standard_output();
   const char* log_path = nullptr;
   int status = logtrim::parse_args(argc, argv, &log_path);
   if (status < 0) status = logtrim::process_log(log_path) ? 0 : 1;

@@ -1,6 +1,5 @@
 #include "cli/process_log.h"
 
-#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdio>
@@ -8,6 +7,7 @@
 #include <string>
 
 #include "cli/output_name.h"
+#include "cli/platform.h"
 #include "ops/cutter.h"
 #include "ops/summary.h"
 #include "sonarlog/frame_header.h"
@@ -32,21 +32,6 @@ struct file_closer {
 };
 using log_stream = std::unique_ptr<std::FILE, file_closer>;
 
-// A directory opens for reading on some systems but holds no log.
-bool is_directory(std::FILE* f) {
-  struct stat st;
-  return fstat(fileno(f), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// True when `path` is the open log itself, under another name or through a
-// link: creating it would truncate the log before it is read.
-bool names_the_log(const std::string& path, std::FILE* log) {
-  struct stat out_st;
-  struct stat log_st;
-  return stat(path.c_str(), &out_st) == 0 && fstat(fileno(log), &log_st) == 0 &&
-         out_st.st_dev == log_st.st_dev && out_st.st_ino == log_st.st_ino;
-}
-
 // The copy run: rewinds the log after the summary and writes the copy.
 int write_trimmed_copy(std::FILE* log, const char* log_path) {
   // A pipe cannot be read a second time; find out before a copy is created.
@@ -58,8 +43,8 @@ int write_trimmed_copy(std::FILE* log, const char* log_path) {
 
   std::string out_name =
       make_output_name(log_path, run_options.cut_start, run_options.cut_end);
-  std::FILE* out = names_the_log(out_name, log) ? nullptr
-                                                : std::fopen(out_name.c_str(), "wb");
+  // Creating the log itself under another name would destroy it unread.
+  std::FILE* out = names_open_file(out_name, log) ? nullptr : create_copy_file(out_name);
   if (!out) {
     std::printf("Can't create file %s\n", out_name.c_str());
     return 0;
@@ -73,8 +58,8 @@ int write_trimmed_copy(std::FILE* log, const char* log_path) {
 }  // namespace
 
 int process_log(const char* log_path) {
-  log_stream log(std::fopen(log_path, "rb"));
-  if (!log || is_directory(log.get())) {
+  log_stream log(open_log_file(log_path));
+  if (!log) {
     std::printf("Can't open file %s\n", log_path);
     return 0;
   }
