@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <limits>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "cli/process_log.h"
 #include "ops/cutter.h"
 #include "ops/profile.h"
+#include "sonarlog/channels.h"
 #include "sonarlog/run_options.h"
 
 namespace {
@@ -86,6 +88,26 @@ int page_plan(int argc, char** argv) {
 
 double page_plan_frames() { return static_cast<double>(plan.frames); }
 double page_plan_bytes() { return static_cast<double>(plan.bytes); }
+
+const char* page_channel_name(int channel) {
+  return channel_name(static_cast<std::uint16_t>(std::clamp(channel, 0, 0xFFFF)));
+}
+
+// Asks the deletion rule itself which letter covers the channel, so that
+// the page holds no copy of the groups.
+int page_channel_group(int channel) {
+  const run_options_record saved = run_options;
+  std::uint16_t number = static_cast<std::uint16_t>(std::clamp(channel, 0, 0xFFFF));
+  int letter = 0;
+  for (char candidate : {'P', 'D', 'S'}) {
+    run_options = {.delete_traditional = candidate == 'P',
+                   .delete_downscan = candidate == 'D',
+                   .delete_sidescan = candidate == 'S'};
+    if (is_channel_deleted(number)) letter = candidate;
+  }
+  run_options = saved;
+  return letter;
+}
 
 int page_profile(const char* log_name, int max_buckets) {
   start_run();

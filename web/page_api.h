@@ -31,6 +31,12 @@ int page_plan(int argc, char** argv);
 double page_plan_frames();
 double page_plan_bytes();
 
+/// The channel's display name, as the summary prints it ("Invalid" above 5).
+const char* page_channel_name(int channel);
+/// The letter that drops the channel from a copy: 'P', 'D' or 'S', or 0
+/// when no letter covers it (channels above 5).
+int page_channel_group(int channel);
+
 /// Walks the log `log_name` once and keeps its depth profile: per channel 0
 /// to 5, at most `max_buckets` buckets of consecutive frames (1 to 4096;
 /// values outside are taken as the nearest). Returns the number of buckets
