@@ -21,6 +21,8 @@ for package in logtrim logtrim-dev; do
 done
 
 dpkg -i "$build"/logtrim_*.deb "$build"/logtrim-dev_*.deb >/dev/null
+# A failed check still removes what was installed.
+trap 'dpkg -r logtrim-dev logtrim >/dev/null' EXIT
 usage=$(/usr/bin/logtrim) || fail "the installed logtrim exited with status $?"
 [[ $usage == "Usage: logtrim [-o start:end -d [PDS]] file" ]] ||
   fail "the installed logtrim prints: $usage"
@@ -30,6 +32,7 @@ if command -v man >/dev/null; then
 fi
 [[ -f /usr/lib/cmake/logtrim/logtrimConfig.cmake ]] || fail "no package config"
 
+trap - EXIT
 dpkg -r logtrim-dev logtrim >/dev/null
 left=$(ls /usr/bin/logtrim /usr/share/doc/logtrim /usr/include/logtrim 2>/dev/null || true)
 [[ -z $left ]] || fail "removing the packages left: $left"
