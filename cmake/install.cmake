@@ -87,10 +87,6 @@ file(READ ${PROJECT_SOURCE_DIR}/LICENSE license_text)
 file(WRITE ${packaging_dir}/copyright
   "logtrim: summarise and trim sonar logs.\n\n"
   "It is distributed under the MIT licence:\n\n${license_text}")
-#
-# These packages are built outside Debian's archive, so their first
-# changelog entry closes no request-for-packaging bug; lintian is told so,
-# as any package that is not uploaded there does.
 foreach(component_package tool:logtrim development:logtrim-dev)
   string(REPLACE ":" ";" pair ${component_package})
   list(GET pair 0 component)
@@ -98,6 +94,9 @@ foreach(component_package tool:logtrim development:logtrim-dev)
   install(FILES ${packaging_dir}/copyright ${packaging_dir}/changelog.Debian.gz
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package}
     COMPONENT ${component} EXCLUDE_FROM_ALL)
+  # The packages are built outside Debian's archive, so their first
+  # changelog entry closes no request-for-packaging bug; lintian is told
+  # so, as for any package that is not uploaded there.
   file(WRITE ${packaging_dir}/lintian/${package}
     "# Not uploaded to Debian: there is no packaging request to close.\n"
     "${package}: initial-upload-closes-no-bugs\n")
