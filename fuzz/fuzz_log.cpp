@@ -1,7 +1,7 @@
-// Fuzz target: the input bytes are a log. Both passes (and the depth
-// profile) run over it from a
-// real file, as the tool runs them, under several option sets, and what
-// they print and write is checked against a walk of the input made here.
+// Fuzz target: the input bytes are a log. Both passes run over it from a
+// real file, as the tool runs them, under several option sets, and so does
+// the depth profile; what they print, write and keep is checked against a
+// walk of the input made here.
 #include <stdio.h>
 #include <unistd.h>
 
