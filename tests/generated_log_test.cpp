@@ -17,14 +17,10 @@ namespace {
 using test::bytes;
 
 bytes generate(const generator_settings& settings) {
-  char* data = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&data, &size);
-  EXPECT_EQ(write_generated_log(out, settings), 1);
-  std::fclose(out);
-  bytes log(data, data + size);
-  std::free(data);
-  return log;
+  test::write_capture capture = test::capture_stream();
+  EXPECT_EQ(write_generated_log(capture.out, settings), 1);
+  std::fclose(capture.out);
+  return test::captured_bytes(capture);
 }
 
 TEST(generated_log, is_realistic_consistent_and_deterministic) {
