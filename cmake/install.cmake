@@ -8,6 +8,12 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
+# Windows: a zip of the tool, the README and the manual as text.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/package_windows.cmake)
+  return()
+endif()
+
 install(TARGETS logtrim
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
 install(FILES ${PROJECT_SOURCE_DIR}/logtrim.1
@@ -65,6 +71,6 @@ set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
 package config: find_package(logtrim) gives the target logtrim::sonarlog.")
 include(CPack)
 
-if(BUILD_TESTING)
+if(BUILD_TESTING AND NOT WIN32)
   add_subdirectory(${PROJECT_SOURCE_DIR}/tests/install ${PROJECT_BINARY_DIR}/tests/install)
 endif()
