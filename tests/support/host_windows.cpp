@@ -73,6 +73,8 @@ bool make_fifo(const std::filesystem::path&) { return false; }
 
 const char* full_device() { return nullptr; }
 
+bool can_mount_tmpfs() { return false; }
+
 std::FILE* second_write_stream(std::FILE* f) {
   int fd = _dup(_fileno(f));
   std::FILE* second = fd < 0 ? nullptr : _fdopen(fd, "wb");

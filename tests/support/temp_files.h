@@ -41,4 +41,7 @@ void write_file(const std::filesystem::path& path, const bytes& content);
 /// nullptr where the host has none (Windows).
 [[nodiscard]] const char* full_device();
 
+/// True where the tests may mount a tmpfs of their own: as root on Linux.
+[[nodiscard]] bool can_mount_tmpfs();
+
 }  // namespace logtrim::test
