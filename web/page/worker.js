@@ -1,0 +1,238 @@
+// The page's worker: runs the tool's library (the WebAssembly module, whose
+// code precedes this file in the worker) on the chosen log, read in slices
+// straight from the file, and hands the page what it printed, the profile,
+// the plan of a copy and the copy itself. One request at a time, in order.
+"use strict";
+
+const LOG_FOLDER = "/log";
+const COPY_DEVICE = "/dev/logtrim-copy";
+// Bytes of the copy held as separate parts before they are folded into one
+// Blob, which the browser may keep out of this worker's memory.
+const COPY_FOLD_BYTES = 32 << 20;
+const PROGRESS_INTERVAL_MS = 100;
+
+let module_ready = null;
+let printed = [];
+const progress = { id: 0, done: 0, total: 0, last_post: 0 };
+const copy = { blob: new Blob([]), parts: [], pending: 0, bytes: 0 };
+
+function printed_text() {
+  return printed.length ? printed.join("\n") + "\n" : "";
+}
+
+function post_progress(force) {
+  const now = performance.now();
+  if (!force && now - progress.last_post < PROGRESS_INTERVAL_MS) return;
+  progress.last_post = now;
+  postMessage({ id: progress.id, type: "progress", done: progress.done, total: progress.total });
+}
+
+function add_copy_bytes(bytes) {
+  copy.parts.push(bytes.slice());
+  copy.pending += bytes.length;
+  copy.bytes += bytes.length;
+  if (copy.pending >= COPY_FOLD_BYTES) {
+    copy.blob = new Blob([copy.blob, ...copy.parts]);
+    copy.parts = [];
+    copy.pending = 0;
+  }
+}
+
+function reset_copy() {
+  copy.blob = new Blob([]);
+  copy.parts = [];
+  copy.pending = 0;
+  copy.bytes = 0;
+}
+
+function finished_copy() {
+  const blob = new Blob([copy.blob, ...copy.parts], { type: "application/octet-stream" });
+  reset_copy();
+  return blob;
+}
+
+// Counts the log's bytes as the library reads them, for the progress bar.
+function count_reads(M) {
+  const read = M.WORKERFS.stream_ops.read;
+  M.WORKERFS.stream_ops.read = function (stream, buffer, offset, length, position) {
+    const n = read.call(this, stream, buffer, offset, length, position);
+    progress.done += n;
+    post_progress(false);
+    return n;
+  };
+}
+
+// The copy's sink: a character device whose writes append to the copy.
+// It can be asked its position (the end of what was written), never moved.
+function make_copy_device(M) {
+  const FS = M.FS;
+  const device = FS.makedev(64, 0);
+  FS.registerDevice(device, {
+    open() {},
+    close() {},
+    read() { return 0; },
+    write(stream, buffer, offset, length) {
+      add_copy_bytes(buffer.subarray(offset, offset + length));
+      return length;
+    },
+    llseek(stream, offset, whence) {
+      const base = whence === 1 ? stream.position : whence === 2 ? copy.bytes : 0;
+      return base + offset;
+    },
+  });
+  FS.mkdev(COPY_DEVICE, device);
+}
+
+function load_module() {
+  if (!module_ready) {
+    module_ready = createLogtrimModule({
+      print: (line) => printed.push(line),
+      printErr: (line) => printed.push(line),
+    }).then((M) => {
+      count_reads(M);
+      make_copy_device(M);
+      M.FS.mkdir(LOG_FOLDER);
+      return M;
+    });
+  }
+  return module_ready;
+}
+
+function mount_log(M, file) {
+  const FS = M.FS;
+  FS.chdir("/");
+  try {
+    FS.unmount(LOG_FOLDER);
+  } catch (e) {
+    // Nothing was mounted yet.
+  }
+  FS.mount(M.WORKERFS, { files: [file] }, LOG_FOLDER);
+  FS.chdir(LOG_FOLDER);
+}
+
+// Calls `name(argc, argv)` with the tool's arguments, argv[0] included.
+function call_with_args(M, name, args) {
+  const pointers = args.map((arg) => {
+    const size = M.lengthBytesUTF8(arg) + 1;
+    const p = M._malloc(size);
+    M.stringToUTF8(arg, p, size);
+    return p;
+  });
+  const argv = M._malloc(4 * (pointers.length + 1));
+  pointers.forEach((p, i) => { M.HEAP32[(argv >> 2) + i] = p; });
+  M.HEAP32[(argv >> 2) + pointers.length] = 0;
+  try {
+    return M.ccall(name, "number", ["number", "number"], [args.length, argv]);
+  } finally {
+    pointers.forEach((p) => M._free(p));
+    M._free(argv);
+  }
+}
+
+// The profile of every channel that has depth, as arrays per field.
+function read_profile(M, log_name) {
+  const count = M.ccall("page_profile", "number", ["string", "number"], [log_name, 2000]);
+  if (count < 0) return null;
+  const at = (field) => M.cwrap("page_profile_" + field, "number", ["number", "number"]);
+  const fields = {
+    first: at("first_frame"), last: at("last_frame"),
+    min_depth: at("min_depth"), max_depth: at("max_depth"),
+    min_speed: at("min_speed"), max_speed: at("max_speed"),
+    missing: at("missing_depth"), count: at("bucket_frames"),
+  };
+  const channels = [];
+  for (let channel = 0; channel < 6; channel++) {
+    const n = M.ccall("page_profile_bucket_count", "number", ["number"], [channel]);
+    if (n <= 0) continue;
+    const buckets = {};
+    for (const [key, get] of Object.entries(fields)) {
+      const values = new Float64Array(n);
+      for (let i = 0; i < n; i++) values[i] = get(channel, i);
+      buckets[key] = values;
+    }
+    const frames = M.ccall("page_profile_frames", "number", ["number"], [channel]);
+    channels.push({ channel, name: channel_name(M, channel), frames, buckets });
+  }
+  return { channels };
+}
+
+function channel_name(M, channel) {
+  if (typeof M._page_channel_name === "function") {
+    return M.UTF8ToString(M._page_channel_name(channel));
+  }
+  return "Channel " + channel;
+}
+
+function start_request(message, passes) {
+  printed = [];
+  progress.id = message.id;
+  progress.done = 0;
+  progress.total = message.file.size * passes;
+  progress.last_post = 0;
+  post_progress(true);
+}
+
+const handlers = {
+  // The summary, as `logtrim LOG` prints it, then the profile for the chart.
+  open(M, message) {
+    start_request(message, 2);
+    const name = message.file.name;
+    const status = call_with_args(M, "page_main", ["logtrim", name]);
+    const text = printed_text();
+    postMessage({ id: message.id, type: "summary", status, text });
+    let profile = null;
+    let profile_text = "";
+    if (status === 0) {
+      printed = [];
+      profile = read_profile(M, name);
+      profile_text = printed_text();
+    }
+    return { status, text, profile, profile_text };
+  },
+
+  // What the copy with these arguments will hold, without writing it.
+  plan(M, message) {
+    start_request(message, 1);
+    const status = call_with_args(M, "page_plan", message.args);
+    const text = printed_text();
+    if (status !== 0) return { status, text };
+    return { status, text, frames: M.ccall("page_plan_frames", "number", [], []),
+             bytes: M.ccall("page_plan_bytes", "number", [], []) };
+  },
+
+  // The tool's copy run; the copy's bytes come out of the device.
+  save(M, message) {
+    start_request(message, 2);
+    reset_copy();
+    const status = call_with_args(M, "page_main", message.args);
+    const text = printed_text();
+    const name = M.UTF8ToString(M.ccall("page_copy_name", "number", [], []));
+    const blob = finished_copy();
+    return { status, text, name, blob };
+  },
+
+  names(M) {
+    const names = [];
+    for (let channel = 0; channel < 6; channel++) {
+      if (typeof M._page_channel_name === "function") names.push(channel_name(M, channel));
+    }
+    return { names };
+  },
+};
+
+let queue = Promise.resolve();
+
+onmessage = (event) => {
+  const message = event.data;
+  queue = queue.then(async () => {
+    try {
+      const M = await load_module();
+      if (message.file) mount_log(M, message.file);
+      const result = handlers[message.type](M, message);
+      post_progress(true);
+      postMessage({ id: message.id, type: "done", ...result });
+    } catch (error) {
+      postMessage({ id: message.id, type: "failed", error: String(error && error.stack || error) });
+    }
+  });
+};
