@@ -1,11 +1,18 @@
 #!/usr/bin/env python3
-"""Times logtrim's two passes against cat on generated logs.
+"""Times logtrim's two passes against their floors on generated logs.
 
-    bench/run.py [--rounds N] [--build DIR] [SIZE ...]
+    bench/run.py [--rounds N] [--build DIR] [--before DIR] [SIZE ...]
 
 SIZE is what make_test_log takes (256M, 1G, ...); the default is 256M and 1G.
-DIR is a release build holding logtrim and make_test_log (default
-build/release: `cmake --workflow --preset release`).
+DIR is a build of the bench preset holding logtrim, make_test_log and
+two_pass_floor (default build/bench: `cmake --workflow --preset bench`).
+--before names the build of an earlier logtrim, whose passes are then timed
+against the same floors in the same run, pair by pair.
+
+The floors: the summary against `cat LOG >/dev/null`, which reads the log
+once; the copy against two_pass_floor, which reads the log once, then reads
+it again and writes every byte of it through one 1 MiB buffer: the least a
+copy run that reads the log twice can do.
 
 Each log is written into a fresh folder on tmpfs (/dev/shm where there is
 one): a copy's time on a disk swings from run to run with write-back, on
@@ -64,10 +71,10 @@ def remove(path):
         os.remove(path)
 
 
-def bench_size(size, rounds, logtrim, make_test_log, folder):
+def bench_size(size, rounds, tools, folder):
+    make_test_log, floor = tools["make_test_log"], tools["two_pass_floor"]
     log = os.path.join(folder, "bench.sl2")
     copy = os.path.join(folder, "bench_0--1.sl2")  # logtrim's name for -c 0:-1
-    cat_copy = os.path.join(folder, "cat_copy.sl2")
     rss_file = os.path.join(folder, "rss.txt")
     if subprocess.run([make_test_log, log, str(size)],
                       stdout=subprocess.DEVNULL).returncode != 0:
@@ -75,20 +82,19 @@ def bench_size(size, rounds, logtrim, make_test_log, folder):
     log_bytes = os.path.getsize(log)
 
     # (name, logtrim's arguments, reference command and its output, file the
-    # logtrim run leaves behind). The last pair is no logtrim run: cat copies
-    # in the kernel (copy_file_range) where it can, and a copy through user
-    # space, as dd makes it, shows what that alone costs against it.
-    pairs = [
-        ("summary / cat LOG >/dev/null", [logtrim, log],
-         (["cat", log], os.devnull), None),
-        ("-c 0:-1 / cat LOG >COPY", [logtrim, "-c", "0:-1", log],
-         (["cat", log], cat_copy), copy),
-        ("-c 0:-1 -d s / cat LOG >COPY", [logtrim, "-c", "0:-1", "-d", "s", log],
-         (["cat", log], cat_copy), copy),
-        ("(dd bs=256K LOG >COPY / cat LOG >COPY)",
-         ["dd", f"if={log}", f"of={copy}", "bs=256K", "status=none"],
-         (["cat", log], cat_copy), copy),
-    ]
+    # logtrim run leaves behind), for this build and the one before.
+    floor_copy = os.path.join(folder, "floor_copy.sl2")
+    pairs = []
+    for label, logtrim in tools["logtrims"]:
+        pairs += [
+            (f"{label}summary / cat LOG >/dev/null", [logtrim, log],
+             (["cat", log], os.devnull), None),
+            (f"{label}-c 0:-1 / two-pass floor", [logtrim, "-c", "0:-1", log],
+             ([floor, log, floor_copy], os.devnull), copy),
+            (f"{label}-c 0:-1 -d s / two-pass floor",
+             [logtrim, "-c", "0:-1", "-d", "s", log],
+             ([floor, log, floor_copy], os.devnull), copy),
+        ]
 
     def run_pair(tool_argv, reference, leftover):
         tool = timed_run(tool_argv, os.devnull, rss_file)
@@ -97,6 +103,7 @@ def bench_size(size, rounds, logtrim, make_test_log, folder):
         ref = timed_run(reference[0], reference[1], rss_file)
         if reference[1] != os.devnull:
             remove(reference[1])
+        remove(floor_copy)
         return tool, ref
 
     # Warm the page cache and the binaries; these runs are not counted.
@@ -127,15 +134,23 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("sizes", nargs="*", default=["256M", "1G"])
     parser.add_argument("--rounds", type=int, default=11)
-    parser.add_argument("--build", default=os.path.join(REPO, "build", "release"))
+    parser.add_argument("--build", default=os.path.join(REPO, "build", "bench"))
+    parser.add_argument("--before")
     args = parser.parse_args()
 
-    logtrim = os.path.join(args.build, "logtrim")
-    make_test_log = os.path.join(args.build, "make_test_log")
-    for program in (logtrim, make_test_log, TIME):
+    tools = {
+        "make_test_log": os.path.join(args.build, "make_test_log"),
+        "two_pass_floor": os.path.join(args.build, "bench", "two_pass_floor"),
+        "logtrims": [("", os.path.join(args.build, "logtrim"))],
+    }
+    if args.before:
+        tools["logtrims"].append(("before: ", os.path.join(args.before, "logtrim")))
+    programs = [tools["make_test_log"], tools["two_pass_floor"], TIME]
+    programs += [path for _, path in tools["logtrims"]]
+    for program in programs:
         if not os.access(program, os.X_OK):
             sys.exit(f"{program} not found; build with "
-                     "`cmake --workflow --preset release` first")
+                     "`cmake --workflow --preset bench` first")
 
     base = "/dev/shm" if os.path.isdir("/dev/shm") else None
     folder = tempfile.mkdtemp(prefix="logtrim_bench_", dir=base)
@@ -144,8 +159,7 @@ def main():
     try:
         rows = []
         for size in args.sizes:
-            rows += bench_size(parse_size(size), args.rounds, logtrim,
-                               make_test_log, folder)
+            rows += bench_size(parse_size(size), args.rounds, tools, folder)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 

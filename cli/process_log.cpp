@@ -11,21 +11,21 @@
 #include "ops/cutter.h"
 #include "ops/summary.h"
 #include "sonarlog/frame_header.h"
-#include "sonarlog/frame_reader.h"
+#include "sonarlog/frame_walk.h"
 #include "sonarlog/run_options.h"
 
 namespace logtrim {
 
 namespace {
 
-// Stream buffers far larger than the default of one disk block: with them
-// the copy pass makes a read or write call per 256 KiB instead of per
-// 4 KiB (the summary's 1 MiB block reads are whole multiples of the log's
-// buffer and go straight past it). Static, so that no run allocates them;
-// a run opens one log and writes at most one copy.
-constexpr std::size_t STREAM_BUFFER_SIZE = 256 * 1024;
-char log_buffer[STREAM_BUFFER_SIZE];
-char copy_buffer[STREAM_BUFFER_SIZE];
+// The walk reads the log in 1 MiB blocks, straight into its own buffer, so
+// the log's stream needs no buffer of its own. The copy goes out in runs of
+// kept frames: long runs go straight to the file, and short ones (a run
+// between dropped frames) collect in a large stream buffer, so that a write
+// call carries at least 256 KiB. Static, so that no run allocates it; a run
+// writes at most one copy.
+constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
+char copy_buffer[COPY_BUFFER_SIZE];
 
 struct file_closer {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -63,7 +63,7 @@ int process_log(const char* log_path) {
     std::printf("Can't open file %s\n", log_path);
     return 0;
   }
-  std::setvbuf(log.get(), log_buffer, _IOFBF, sizeof log_buffer);
+  std::setvbuf(log.get(), nullptr, _IONBF, 0);
 
   // The file header says nothing the summary needs; a log shorter than it
   // simply has no frames.

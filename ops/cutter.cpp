@@ -4,12 +4,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <iterator>
 
 #include "sonarlog/channels.h"
 #include "sonarlog/frame_header.h"
-#include "sonarlog/frame_reader.h"
+#include "sonarlog/frame_walk.h"
 #include "sonarlog/run_options.h"
 
 namespace logtrim {
@@ -25,18 +24,27 @@ struct copy_state {
   std::uint16_t remembered_block_size = 0;
 };
 
+// Frames that lie back to back in the walk's buffer and go out with one
+// write.
+struct frame_run {
+  const unsigned char* start = nullptr;
+  std::size_t size = 0;
+};
+
+enum class cut_outcome { done, read_error, write_error };
+
 bool write_all(std::FILE* out, const void* bytes, std::size_t size) {
   return std::fwrite(bytes, 1, size, out) == size;
 }
 
-bool is_in_cut_range(std::uint32_t frame_index) {
-  return frame_index >= run_options.cut_start &&
-         frame_index <= run_options.cut_end;
+bool is_kept(const frame_header& h) {
+  return h.frame_index >= run_options.cut_start &&
+         h.frame_index <= run_options.cut_end && !is_channel_deleted(h.channel);
 }
 
-// Rewrites the position and order fields of a kept frame and writes its
-// header; every other field goes out as it was read.
-bool write_kept_header(std::FILE* out, frame_header h, copy_state& state) {
+// Rewrites the position and order fields of a kept frame where it lies in
+// the buffer; every other byte stays as it was read.
+void rewrite_kept_header(frame_header h, unsigned char* bytes, copy_state& state) {
   // Positions are stored as their low 32 bits.
   std::uint32_t position = static_cast<std::uint32_t>(state.position);
   // A channel above 5 has no slot; it keeps the table as it stands.
@@ -48,73 +56,51 @@ bool write_kept_header(std::FILE* out, frame_header h, copy_state& state) {
             h.last_frame_offset);
   state.remembered_block_size = h.block_size;
   state.position += FRAME_HEADER_SIZE + h.packet_size;
-
-  unsigned char bytes[FRAME_HEADER_SIZE];
   encode_frame_header(h, bytes);
-  return write_all(out, bytes, sizeof bytes);
 }
 
-// Copies `size` data bytes in pieces through the buffer, for a frame too
-// large to be held whole. Its presence has been checked beforehand.
-frame_read copy_data_in_pieces(std::FILE* in, std::FILE* out,
-                               std::uint32_t size, unsigned char* buffer,
-                               bool& write_failed) {
-  while (size > 0) {
-    std::size_t piece = std::min<std::size_t>(size, MAX_PACKET_SIZE);
-    frame_read r = read_frame_data(in, piece, buffer);
-    if (r != frame_read::whole) return r;
-    if (!write_all(out, buffer, piece)) {
-      write_failed = true;
-      return frame_read::whole;
-    }
-    size -= static_cast<std::uint32_t>(piece);
-  }
-  return frame_read::whole;
+bool write_run(std::FILE* out, frame_run& run) {
+  bool written = run.size == 0 || write_all(out, run.start, run.size);
+  run = {};
+  return written;
 }
 
-enum class cut_outcome { done, read_error, write_error };
-
+// Kept frames collect into runs of neighbours in the buffer; a dropped
+// frame ends a run, and so does a read of the log, which reuses the buffer.
+// A frame whose data the end of the file cuts off is left out, so that the
+// copy stays a consistent log.
 cut_outcome copy_frames(std::FILE* in, std::FILE* out, copy_state& state) {
-  unsigned char data[MAX_PACKET_SIZE];
-  frame_header h;
-  frame_read r;
-  while ((r = read_frame_header(in, h)) == frame_read::whole) {
-    bool keep = is_in_cut_range(h.frame_index) && !is_channel_deleted(h.channel);
-
-    if (h.packet_size <= MAX_PACKET_SIZE) {
-      r = read_frame_data(in, h.packet_size, data);
-      // Data cut short by the end of the file: the frame is left out so the
-      // copy stays a consistent log.
-      if (r != frame_read::whole) break;
-      if (!keep) continue;
-      if (!write_kept_header(out, h, state) || !write_all(out, data, h.packet_size))
-        return cut_outcome::write_error;
+  frame_walk w;
+  start_walk(w, in, FILE_HEADER_SIZE);
+  frame_run run;
+  walk_step step;
+  for (;;) {
+    if (walk_reads_next(w) && !write_run(out, run)) return cut_outcome::write_error;
+    step = next_frame(w);
+    if (step != walk_step::frame) break;
+    if (!is_kept(w.header)) {
+      if (!write_run(out, run)) return cut_outcome::write_error;
       continue;
     }
-
-    if (!keep) {
-      r = pass_over_frame_data(in, h.packet_size, data);
-      if (r != frame_read::whole) break;
-      continue;
-    }
-    // Too large to hold: make sure all of it is there before the header
-    // goes out, so a cut-off frame never enters the copy.
-    r = check_frame_data_present(in, h.packet_size);
-    if (r != frame_read::whole) break;
-    if (!write_kept_header(out, h, state)) return cut_outcome::write_error;
-    bool write_failed = false;
-    r = copy_data_in_pieces(in, out, h.packet_size, data, write_failed);
-    if (write_failed) return cut_outcome::write_error;
-    if (r != frame_read::whole) break;
+    rewrite_kept_header(w.header, w.bytes, state);
+    if (run.size == 0) run.start = w.bytes;
+    run.size += w.size;
   }
-  return r == frame_read::error ? cut_outcome::read_error : cut_outcome::done;
+  if (!write_run(out, run)) return cut_outcome::write_error;
+  return step == walk_step::read_error ? cut_outcome::read_error : cut_outcome::done;
+}
+
+// Reads the file header; a log shorter than it gets the bytes there are,
+// then zeros.
+bool read_file_header(std::FILE* in, file_header& fh) {
+  fh = {};
+  std::size_t got = std::fread(fh.bytes, 1, sizeof fh.bytes, in);
+  return got == sizeof fh.bytes || !std::ferror(in);
 }
 
 cut_outcome copy_log(std::FILE* in, std::FILE* out) {
-  // A log shorter than the file header gets the bytes there are, then zeros.
-  file_header fh = {};
-  std::fread(fh.bytes, 1, sizeof fh.bytes, in);
-  if (std::ferror(in)) return cut_outcome::read_error;
+  file_header fh;
+  if (!read_file_header(in, fh)) return cut_outcome::read_error;
   if (!write_all(out, fh.bytes, sizeof fh.bytes)) return cut_outcome::write_error;
 
   // The position is asked of the stream once; after that every byte that
@@ -143,6 +129,29 @@ int cut_log(std::FILE* in, std::FILE* out) {
       return 0;
   }
   return 0;
+}
+
+int measure_cut(std::FILE* in, cut_size& size) {
+  size = {};
+  file_header fh;
+  if (!read_file_header(in, fh)) {
+    print_read_error();
+    return 0;
+  }
+  size.bytes = FILE_HEADER_SIZE;
+  frame_walk w;
+  start_walk(w, in, FILE_HEADER_SIZE);
+  walk_step step;
+  while ((step = next_frame(w)) == walk_step::frame) {
+    if (!is_kept(w.header)) continue;
+    ++size.frames;
+    size.bytes += w.size;
+  }
+  if (step == walk_step::read_error) {
+    print_read_error();
+    return 0;
+  }
+  return 1;
 }
 
 }  // namespace logtrim

@@ -1,6 +1,7 @@
 // The frame cutter: the copy pass that writes a trimmed, self-consistent log.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 
 namespace logtrim {
@@ -16,5 +17,17 @@ namespace logtrim {
 /// error!" when a read of `in` or a write or the close of `out` fails; what
 /// was written stays in the output.
 [[nodiscard]] int cut_log(std::FILE* in, std::FILE* out);
+
+/// What a copy of the log holds: its frames, and its bytes with the file
+/// header.
+struct cut_size {
+  std::uint64_t frames = 0;
+  std::uint64_t bytes = 0;
+};
+
+/// Walks `in` (positioned at its start) as cut_log does with the current
+/// run_options, and tells what the copy would hold, writing nothing.
+/// Returns 1, or 0 after printing "Read error!".
+[[nodiscard]] int measure_cut(std::FILE* in, cut_size& size);
 
 }  // namespace logtrim

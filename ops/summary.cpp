@@ -2,10 +2,9 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 
 #include "sonarlog/channels.h"
-#include "sonarlog/frame_reader.h"
+#include "sonarlog/frame_walk.h"
 
 namespace logtrim {
 
@@ -70,82 +69,21 @@ void print_channel_stats(std::optional<channel_stats>& slot) {
   slot.reset();
 }
 
-// The summary needs the headers only. It reads the log in large blocks and
-// decodes each header where it lies in the block, passing over the frame
-// data there: no copy of the data and no stream call per frame, which
-// brings the walk to the speed of reading the file. The first read stops
-// at SCAN_BLOCK_SIZE in the file, so every later one is a whole number of
-// the log's stream buffers, which the stream reads straight into the block
-// rather than through its own buffer.
-//
-// The block has room before it for the start of a header that the end of
-// the block before cut off.
-static unsigned char scan_buffer[FRAME_HEADER_SIZE + SCAN_BLOCK_SIZE];
-
-namespace {
-
-struct scan_window {
-  const unsigned char* next;   // first byte not yet walked
-  const unsigned char* limit;  // end of the bytes read
-  std::size_t block_size;      // size of the next read
-  bool at_end;                 // the file has no more bytes
-};
-
-// Keeps the `kept` bytes before `w.limit` (less than a header), moving them
-// before the block, and reads the next block after them.
-frame_read read_block(std::FILE* in, scan_window& w, std::size_t kept) {
-  unsigned char* block = scan_buffer + FRAME_HEADER_SIZE;
-  std::memmove(block - kept, w.limit - kept, kept);
-  std::size_t got = std::fread(block, 1, w.block_size, in);
-  if (got < w.block_size) {
-    if (std::ferror(in)) return frame_read::error;
-    w.at_end = true;
-  }
-  w.next = block - kept;
-  w.limit = block + got;
-  w.block_size = SCAN_BLOCK_SIZE;
-  return frame_read::whole;
-}
-
-// Makes a whole header available at w.next; `end` when the file has none.
-frame_read find_header(std::FILE* in, scan_window& w) {
-  while (static_cast<std::size_t>(w.limit - w.next) < FRAME_HEADER_SIZE) {
-    if (w.at_end) return frame_read::end;
-    frame_read r = read_block(in, w, static_cast<std::size_t>(w.limit - w.next));
-    if (r != frame_read::whole) return r;
-  }
-  return frame_read::whole;
-}
-
-// Passes over `size` bytes, reading blocks as far as they reach.
-frame_read pass_over(std::FILE* in, scan_window& w, std::size_t size) {
-  while (size > static_cast<std::size_t>(w.limit - w.next)) {
-    size -= static_cast<std::size_t>(w.limit - w.next);
-    w.next = w.limit;
-    if (w.at_end) return frame_read::end;
-    frame_read r = read_block(in, w, 0);
-    if (r != frame_read::whole) return r;
-  }
-  w.next += size;
-  return frame_read::whole;
-}
-
-}  // namespace
-
+// The summary needs the headers only: it walks the frames where they lie in
+// the walk's buffer and never copies their data.
 int scan_log(std::FILE* in) {
-  const unsigned char* block = scan_buffer + FRAME_HEADER_SIZE;
-  scan_window w = {block, block, SCAN_BLOCK_SIZE - FILE_HEADER_SIZE, false};
-  frame_read r;
-  while ((r = find_header(in, w)) == frame_read::whole) {
-    frame_header h = decode_frame_header(w.next);
-    update_channel_stats(h);
-    if (h.packet_size > MAX_PACKET_SIZE) std::printf("\nsize error!\n");
-    // Data cut short by the end of the file: the frame is already counted
-    // and the walk ends.
-    r = pass_over(in, w, FRAME_HEADER_SIZE + h.packet_size);
-    if (r != frame_read::whole) break;
+  frame_walk w;
+  start_walk(w, in, FILE_HEADER_SIZE);
+  walk_step step;
+  while ((step = next_frame(w)) == walk_step::frame || step == walk_step::cut_off) {
+    update_channel_stats(w.header);
+    if (w.header.packet_size > MAX_PACKET_SIZE) std::printf("\nsize error!\n");
+    // Data cut short by the end of the file: the frame is counted and the
+    // walk ends.
+    if (step == walk_step::cut_off) break;
   }
-  if (r == frame_read::error) {
+  if (step == walk_step::read_error) {
+    // A report of part of the log would pass for the whole log's.
     for (std::optional<channel_stats>& slot : stats_table) slot.reset();
     print_read_error();
     return 0;

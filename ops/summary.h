@@ -27,18 +27,16 @@ struct channel_stats {
   float max_speed = 0;
 };
 
-/// The summary reads the log in blocks of this size, ending at multiples of
-/// it in the file, and walks the frames inside them.
-inline constexpr std::size_t SCAN_BLOCK_SIZE = 1 << 20;
-
 /// One slot per channel 0 to 5, filled on the channel's first frame and
 /// emptied once the channel is reported.
 using channel_stats_table = std::array<std::optional<channel_stats>, CHANNEL_COUNT>;
 
 /// Walks every frame from the current position of `in` (just after the file
-/// header) to the end, printing "\nsize error!" for each frame larger than
-/// the data buffer, then reports channels 0 to 5 in order. On a read error it
-/// prints "Read error!" instead of the report and returns 0; otherwise 1.
+/// header) to the end, printing "\nsize error!" for each frame of more than
+/// MAX_PACKET_SIZE data bytes, then reports channels 0 to 5 in order. A
+/// frame whose data the end of the file cuts off is still counted. On a
+/// read error it prints "Read error!" instead of the report and returns 0;
+/// otherwise 1.
 [[nodiscard]] int scan_log(std::FILE* in);
 
 /// Folds one frame into its channel's record; frames above channel 5 are

@@ -10,8 +10,9 @@ namespace logtrim {
 
 inline constexpr std::size_t FILE_HEADER_SIZE = 8;
 inline constexpr std::size_t FRAME_HEADER_SIZE = 144;
-/// Size of the frame data buffer of each pass. `packet_size` is 16 bits and
-/// may exceed it; such frames are handled in pieces, never stored whole.
+/// The largest frame data the summary takes as sound: a frame with more
+/// data bytes is reported with a size error. `packet_size` is 16 bits, so
+/// such frames occur; they are still walked and copied whole.
 inline constexpr std::size_t MAX_PACKET_SIZE = 10000;
 /// Channels 0 to 5 are named; higher numbers are carried but not named.
 inline constexpr std::size_t CHANNEL_COUNT = 6;

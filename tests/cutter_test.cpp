@@ -197,14 +197,52 @@ TEST_F(cutter, log_cut_short_anywhere_copies_its_whole_frames) {
 }
 
 TEST_F(cutter, failed_write_is_reported) {
-  bytes log = build_log({make_frame(0, 0, 100), make_frame(1, 0, 20000)});
-  // The file header, a frame header, frame data, a piece of a large frame.
-  for (std::size_t room : {0, 8, 8 + 144, 8 + 144 + 100 + 144 + 10000}) {
-    test::stream in = test::read_stream(log);
-    test::pass_result r = test::run_cut_streams(in.get(), test::failing_write_stream(room));
-    EXPECT_EQ(r.printed, "Write error!\n") << room;
-    EXPECT_EQ(r.result, 0);
+  bytes log = build_log({make_frame(0, 0, 100), make_frame(1, 0, 20000), make_frame(2, 0, 30)});
+  std::size_t whole_copy = log.size();
+  struct {
+    const char* name;
+    bytes log;
+    std::size_t room;  // bytes the output takes before it fails
+  } cases[] = {
+      {"file header of a log without frames", test::BUILT_FILE_HEADER, 0},
+      {"file header", log, 0},
+      {"first frame header", log, 8},
+      {"data of the first frame", log, 8 + 144},
+      {"data of a large frame", log, 8 + 144 + 100 + 144 + 10000},
+      {"last byte of a small last frame", log, whole_copy - 1},
+  };
+  for (const auto& c : cases) {
+    test::stream in = test::read_stream(c.log);
+    test::pass_result r = test::run_cut_streams(in.get(), test::failing_write_stream(c.room));
+    EXPECT_EQ(r.printed, "Write error!\n") << c.name;
+    EXPECT_EQ(r.result, 0) << c.name;
   }
+}
+
+TEST_F(cutter, large_frames_from_a_stream_that_cannot_seek_are_copied_whole) {
+  std::vector<frame_header> frames = {make_frame(0, 0, 10000), make_frame(2, 0, 10001),
+                                      make_frame(5, 0, 65535), make_frame(1, 0, 3)};
+  bytes log = build_log(frames);
+  bytes expected = test::BUILT_FILE_HEADER;
+  std::uint32_t at = 8;
+  std::array<std::uint32_t, 6> table = {};
+  std::uint16_t previous = 0;
+  for (const frame_header& f : frames) {
+    table[f.channel] = at;
+    append_copied(expected, f, at, previous, 0, table);
+    previous = f.block_size;
+    at += static_cast<std::uint32_t>(FRAME_HEADER_SIZE + f.packet_size);
+  }
+  test::stream in = test::unseekable_read_stream(log);
+  ASSERT_NE(std::fseek(in.get(), 0, SEEK_SET), 0);
+  char* data = nullptr;
+  std::size_t size = 0;
+  test::pass_result r = test::run_cut_streams(in.get(), open_memstream(&data, &size));
+  bytes copy(data, data + size);
+  std::free(data);
+  EXPECT_EQ(r.result, 1);
+  EXPECT_EQ(r.printed, "");
+  EXPECT_EQ(copy, expected);
 }
 
 TEST_F(cutter, failed_read_is_reported) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "sonarlog/frame_walk.h"
 #include "sonarlog/run_options.h"
 #include "support/log_builder.h"
 #include "support/streams.h"
@@ -195,7 +196,7 @@ TEST_F(summary, frames_cut_by_the_end_of_a_read_block_are_read_whole) {
   for (std::size_t before_end : {1, 72, 143, 144, 145, 20000}) {
     SCOPED_TRACE(before_end);
     std::vector<frame_header> frames;
-    std::size_t gap = SCAN_BLOCK_SIZE - before_end - FILE_HEADER_SIZE;
+    std::size_t gap = WALK_BLOCK_SIZE - before_end - FILE_HEADER_SIZE;
     constexpr std::size_t FILLER = FRAME_HEADER_SIZE + MAX_PACKET_SIZE;
     for (; gap > 2 * FILLER; gap -= FILLER)
       frames.push_back(make_frame(2, 1, MAX_PACKET_SIZE));

@@ -69,6 +69,11 @@ stream failing_read_stream(const bytes& content, std::size_t good_bytes) {
   return stream(fopencookie(new failing_source{content, good_bytes}, "r", io));
 }
 
+// A failing stream whose failure lies past the end: no seek function.
+stream unseekable_read_stream(const bytes& content) {
+  return failing_read_stream(content, content.size() + 1);
+}
+
 std::FILE* failing_write_stream(std::size_t good_bytes) {
   cookie_io_functions_t io = {nullptr, write_failing, nullptr, close_failing_sink};
   std::FILE* f = fopencookie(new std::size_t(good_bytes), "w", io);

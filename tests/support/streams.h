@@ -22,6 +22,9 @@ using stream = std::unique_ptr<std::FILE, stream_closer>;
 /// reports a read error.
 [[nodiscard]] stream failing_read_stream(const bytes& content, std::size_t good_bytes);
 
+/// A read stream over `content` that cannot seek, as a pipe.
+[[nodiscard]] stream unseekable_read_stream(const bytes& content);
+
 /// A write stream that accepts `good_bytes` and then reports a write error.
 /// It has no buffer of its own, so each failing write shows at once.
 [[nodiscard]] std::FILE* failing_write_stream(std::size_t good_bytes);
