@@ -175,7 +175,7 @@ async function run_plan() {
     if (answer.type !== "cancelled") show_failure(answer);
     return;
   }
-  const refused = answer.status !== 0 || answer.frames === undefined;
+  const refused = answer.status !== 0 || answer.frames === undefined || answer.text !== "";
   plan.classList.toggle("error", refused);
   plan.textContent = refused
       ? answer.text.trim()

@@ -85,10 +85,13 @@ function make_copy_device(M) {
 
 function load_module() {
   if (!module_ready) {
-    module_ready = createLogtrimModule({
+    const made = createLogtrimModule({
       print: (line) => printed.push(line),
       printErr: (line) => printed.push(line),
-    }).then((M) => {
+    });
+    // This Emscripten hands back the module with a promise of its start in
+    // `ready`; later ones hand back the promise itself.
+    module_ready = Promise.resolve(made.ready || made).then((M) => {
       count_reads(M);
       make_copy_device(M);
       M.FS.mkdir(LOG_FOLDER);

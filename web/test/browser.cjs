@@ -1,7 +1,10 @@
 // Starting headless Chromium for the page's test and benchmark, with
-// every request it makes recorded: those of the page and its worker
-// through the DevTools protocol, and anything else it sends out through a
-// recording proxy that answers nothing.
+// every request recorded: those of the page and its worker through the
+// DevTools protocol (`requests`), and everything that leaves the browser
+// through a recording proxy that answers nothing (`background`). Debian's
+// Chromium keeps calling its update and sign-in services whatever the
+// flags, so the proxy also sees those; they come from the browser, not
+// from any page.
 "use strict";
 
 const fs = require("fs");
@@ -17,14 +20,14 @@ function is_local_request(url, page_url) {
   return url === page_url || url.startsWith("blob:") || url.startsWith("data:");
 }
 
-function start_recording_proxy(requests) {
+function start_recording_proxy(background) {
   const server = http.createServer((request, response) => {
-    requests.push("proxy: " + request.method + " " + request.url);
+    background.push("proxy: " + request.method + " " + request.url);
     response.writeHead(403);
     response.end();
   });
   server.on("connect", (request, socket) => {
-    requests.push("proxy: CONNECT " + request.url);
+    background.push("proxy: CONNECT " + request.url);
     socket.end("HTTP/1.1 403 Forbidden\r\n\r\n");
   });
   return new Promise((resolve) => {
@@ -32,11 +35,11 @@ function start_recording_proxy(requests) {
   });
 }
 
-// Returns {browser, page, requests, close}. `requests` collects every
-// request that left the page, its worker or the browser.
+// Returns {browser, page, requests, background, close}.
 async function launch_browser(puppeteer, options) {
   const requests = [];
-  const proxy = await start_recording_proxy(requests);
+  const background = [];
+  const proxy = await start_recording_proxy(background);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), "logtrim-chromium-"));
   const browser = await puppeteer.launch({
     executablePath: CHROMIUM,
@@ -49,6 +52,7 @@ async function launch_browser(puppeteer, options) {
       "--proxy-server=http://127.0.0.1:" + proxy.address().port,
       "--proxy-bypass-list=<-loopback>",
       "--enable-precise-memory-info",
+      "--disable-features=NetworkTimeServiceQuerying",
     ],
   });
   const page = await browser.newPage();
@@ -65,10 +69,10 @@ async function launch_browser(puppeteer, options) {
     }
   });
   browser.on("targetcreated", async (target) => {
-    if (target.type() !== "worker") return;
+    if (target.type() === "page" || target.type() === "browser") return;
     try {
       const session = await target.createCDPSession();
-      watch(session, "worker");
+      watch(session, target.type());
       await session.send("Network.enable");
     } catch (error) {
       // The worker ended before it could be watched; the proxy still sees it.
@@ -79,7 +83,7 @@ async function launch_browser(puppeteer, options) {
     proxy.close();
     fs.rmSync(profile, { recursive: true, force: true });
   };
-  return { browser, page, requests, close };
+  return { browser, page, requests, background, close };
 }
 
 // Saves downloads into `folder` and resolves, for the next download, with

@@ -1,0 +1,222 @@
+#!/usr/bin/env node
+// Times the page against the native tool on generated logs, in the same run:
+//
+//   bench/web_bench.cjs [--rounds N] [--page HTML] [--native BUILD] [--modules DIR] [SIZE ...]
+//
+// SIZE is what make_test_log takes (default 256M and 1G); HTML the built
+// page (build/web/logtrim.html), BUILD a native release build
+// (build/release), DIR where web/test/install_node_modules.sh put
+// puppeteer-core (build/npm/node_modules).
+//
+// The page's scan is the time from handing the file to its chooser to the
+// summary shown; its copy the time from pressing Save (whole log, -c 0:-1)
+// to the download complete. The tool's are `logtrim LOG` and
+// `logtrim -c 0:-1 LOG`, its whole runs. Each round runs the tool, then the
+// page, on a log in a fresh folder on tmpfs (/dev/shm) with its page cache
+// warm; the medians of the rounds and their ratios are printed, and the
+// peak memory of the page: the JavaScript heaps of the page and its worker
+// as Chromium reports them (sampled every 50 ms), and the peak resident
+// memory of the renderer process that runs both.
+"use strict";
+
+const child_process = require("child_process");
+const fs = require("fs");
+const os = require("os");
+const path = require("path");
+
+const REPO = path.dirname(__dirname);
+const { launch_browser, expect_download } = require(path.join(REPO, "web/test/browser.cjs"));
+
+function parse_options(argv) {
+  const options = {
+    rounds: 3,
+    page: path.join(REPO, "build/web/logtrim.html"),
+    native: path.join(REPO, "build/release"),
+    modules: path.join(REPO, "build/npm/node_modules"),
+    sizes: [],
+  };
+  for (let i = 0; i < argv.length; i++) {
+    const key = argv[i].replace(/^--/, "");
+    if (key in options && key !== "sizes") options[key] = argv[++i];
+    else options.sizes.push(argv[i]);
+  }
+  options.rounds = Number(options.rounds);
+  if (options.sizes.length === 0) options.sizes = ["256M", "1G"];
+  return options;
+}
+
+const options = parse_options(process.argv.slice(2));
+const puppeteer = require(path.join(path.resolve(options.modules), "puppeteer-core"));
+const page_url = "file://" + path.resolve(options.page);
+
+const median = (values) => {
+  const sorted = [...values].sort((a, b) => a - b);
+  const mid = sorted.length >> 1;
+  return sorted.length % 2 ? sorted[mid] : (sorted[mid - 1] + sorted[mid]) / 2;
+};
+const seconds = () => Number(process.hrtime.bigint()) / 1e9;
+const mib = (bytes) => (bytes / 1048576).toFixed(1) + " MiB";
+
+function timed_native(args, cwd) {
+  const start = seconds();
+  const result = child_process.spawnSync(path.join(options.native, "logtrim"), args,
+                                         { cwd, stdio: ["ignore", "ignore", "inherit"] });
+  const elapsed = seconds() - start;
+  if (result.status !== 0) throw new Error("logtrim " + args.join(" ") + " failed");
+  return elapsed;
+}
+
+function warm(file) {
+  child_process.spawnSync("cat", [file], { stdio: ["ignore", "ignore", "inherit"] });
+}
+
+// Peak memory while the page works: the heaps Chromium reports for the page
+// and its worker, and the renderer's peak resident memory.
+function start_memory_watch(browser, page) {
+  const peak = { page_heap: 0, worker_heap: 0, renderer_hwm_kib: 0 };
+  let stopped = false;
+  const sessions = [];
+  const watch_worker = async (target) => {
+    if (target.type() !== "worker") return;
+    try { sessions.push(await target.createCDPSession()); } catch (error) { /* ended */ }
+  };
+  browser.on("targetcreated", watch_worker);
+  browser.targets().forEach(watch_worker);
+  const sample = async () => {
+    while (!stopped) {
+      try {
+        const metrics = await page.metrics();
+        peak.page_heap = Math.max(peak.page_heap, metrics.JSHeapTotalSize);
+        for (const session of sessions) {
+          const usage = await session.send("Runtime.getHeapUsage").catch(() => null);
+          if (usage) {
+            peak.worker_heap = Math.max(peak.worker_heap,
+                usage.totalSize + (usage.backingStorageSize || 0));
+          }
+        }
+      } catch (error) {
+        // The page is between loads.
+      }
+      await new Promise((resolve) => setTimeout(resolve, 50));
+    }
+  };
+  const running = sample();
+  return {
+    peak,
+    stop: async (renderer_pids) => {
+      stopped = true;
+      await running;
+      for (const pid of renderer_pids) {
+        try {
+          const status = fs.readFileSync("/proc/" + pid + "/status", "utf8");
+          const hwm = Number(/VmHWM:\s+(\d+)/.exec(status)[1]);
+          peak.renderer_hwm_kib = Math.max(peak.renderer_hwm_kib, hwm);
+        } catch (error) {
+          // Gone already.
+        }
+      }
+      return peak;
+    },
+  };
+}
+
+async function renderer_pids(browser) {
+  const session = await browser.target().createCDPSession();
+  const info = await session.send("SystemInfo.getProcessInfo");
+  return info.processInfo.filter((p) => p.type === "renderer").map((p) => p.id);
+}
+
+async function page_scan(page, log) {
+  await page.goto(page_url);
+  await page.waitForFunction(() => document.body.dataset.jobs !== undefined || true);
+  const input = await page.$("#file-input");
+  const start = seconds();
+  await input.uploadFile(log);
+  await page.waitForFunction(() => document.body.dataset.summary === "shown",
+                             { timeout: 600000, polling: 10 });
+  const elapsed = seconds() - start;
+  await page.waitForFunction(() => document.body.dataset.opened === "yes" &&
+                                   document.body.dataset.jobs === "0", { timeout: 600000 });
+  return elapsed;
+}
+
+async function page_copy(browser, page, folder) {
+  await page.waitForFunction(() => document.getElementById("plan").dataset.state === "ready" &&
+                                   document.body.dataset.jobs === "0", { timeout: 600000 });
+  const download = expect_download(browser, folder);
+  const start = seconds();
+  await page.click("#save-button");
+  const name = await download;
+  const elapsed = seconds() - start;
+  return { elapsed, file: path.join(folder, name) };
+}
+
+async function bench_size(size, session) {
+  const { browser, page } = session;
+  const folder = fs.mkdtempSync(path.join(fs.existsSync("/dev/shm") ? "/dev/shm" : os.tmpdir(),
+                                          "logtrim-web-bench-"));
+  const downloads = path.join(folder, "downloads");
+  fs.mkdirSync(downloads);
+  const log = path.join(folder, "bench.sl2");
+  try {
+    const made = child_process.spawnSync(path.join(options.native, "make_test_log"), [log, size]);
+    if (made.status !== 0) throw new Error("make_test_log failed");
+    const runs = { native_scan: [], page_scan: [], native_copy: [], page_copy: [] };
+    const watch = start_memory_watch(browser, page);
+    for (let round = 0; round < options.rounds; round++) {
+      warm(log);
+      runs.native_scan.push(timed_native(["bench.sl2"], folder));
+      warm(log);
+      runs.page_scan.push(await page_scan(page, log));
+      runs.native_copy.push(timed_native(["-c", "0:-1", "bench.sl2"], folder));
+      fs.rmSync(path.join(folder, "bench_0--1.sl2"));
+      warm(log);
+      const saved = await page_copy(browser, page, downloads);
+      runs.page_copy.push(saved.elapsed);
+      if (fs.statSync(saved.file).size !== fs.statSync(log).size) {
+        throw new Error("the page's copy has not the log's size");
+      }
+      fs.rmSync(saved.file);
+    }
+    const peak = await watch.stop(await renderer_pids(browser));
+    return { size, bytes: fs.statSync(log).size, runs, peak };
+  } finally {
+    fs.rmSync(folder, { recursive: true, force: true });
+  }
+}
+
+function report(result) {
+  const m = Object.fromEntries(Object.entries(result.runs).map(([k, v]) => [k, median(v)]));
+  const line = (what, page, tool) => console.log(
+      "| " + mib(result.bytes) + " | " + what + " | " + page.toFixed(3) + " | " + tool.toFixed(3) +
+      " | " + (page / tool).toFixed(2) + " | " +
+      (result.bytes / 1048576 / page).toFixed(0) + " |");
+  line("scan (open to summary)", m.page_scan, m.native_scan);
+  line("copy -c 0:-1 (save to file)", m.page_copy, m.native_copy);
+  console.log("peak memory: page heap " + mib(result.peak.page_heap) + ", worker heap " +
+              mib(result.peak.worker_heap) + ", renderer peak RSS " +
+              mib(result.peak.renderer_hwm_kib * 1024) + "; rounds: " +
+              JSON.stringify(Object.fromEntries(Object.entries(result.runs).map(
+                  ([k, v]) => [k, v.map((x) => Number(x.toFixed(3)))]))));
+}
+
+async function main() {
+  console.log("| log | pass | page s | logtrim s | page / logtrim | page MiB/s |");
+  console.log("|---|---|---:|---:|---:|---:|");
+  for (const size of options.sizes) {
+    // A fresh browser for each size, so that each peak is its own.
+    const session = await launch_browser(puppeteer,
+        { viewport: { width: 1280, height: 720 }, page_url });
+    try {
+      report(await bench_size(size, session));
+      if (session.requests.length) console.log("network requests: " + session.requests.join(", "));
+    } finally {
+      await session.close();
+    }
+  }
+}
+
+main().catch((error) => {
+  console.log(error.stack);
+  process.exit(1);
+});
