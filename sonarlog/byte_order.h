@@ -7,8 +7,33 @@
 
 #include <bit>
 #include <cstdint>
+#include <cstring>
+#include <version>
 
 namespace logtrim {
+
+// The bits of a float as a u32 and back. Where the standard library has no
+// std::bit_cast (older C++ libraries, the WebAssembly one among them), a
+// copy of the four bytes does the same on every host.
+[[nodiscard]] inline std::uint32_t f32_bits(float v) {
+#ifdef __cpp_lib_bit_cast
+  return std::bit_cast<std::uint32_t>(v);
+#else
+  std::uint32_t bits;
+  std::memcpy(&bits, &v, sizeof bits);
+  return bits;
+#endif
+}
+
+[[nodiscard]] inline float f32_from_bits(std::uint32_t bits) {
+#ifdef __cpp_lib_bit_cast
+  return std::bit_cast<float>(bits);
+#else
+  float v;
+  std::memcpy(&v, &bits, sizeof v);
+  return v;
+#endif
+}
 
 [[nodiscard]] inline std::uint16_t load_u16le(const unsigned char* p) {
   return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -23,7 +48,7 @@ namespace logtrim {
 
 /// The bits are taken as they stand: a NaN payload survives a load and store.
 [[nodiscard]] inline float load_f32le(const unsigned char* p) {
-  return std::bit_cast<float>(load_u32le(p));
+  return f32_from_bits(load_u32le(p));
 }
 
 inline void store_u16le(unsigned char* p, std::uint16_t v) {
@@ -39,7 +64,7 @@ inline void store_u32le(unsigned char* p, std::uint32_t v) {
 }
 
 inline void store_f32le(unsigned char* p, float v) {
-  store_u32le(p, std::bit_cast<std::uint32_t>(v));
+  store_u32le(p, f32_bits(v));
 }
 
 }  // namespace logtrim

@@ -247,14 +247,25 @@ TEST_F(cutter, large_frames_from_a_stream_that_cannot_seek_are_copied_whole) {
 
 TEST_F(cutter, failed_read_is_reported) {
   bytes log = build_log({make_frame(0, 0, 100), make_frame(0, 0, 20000)});
-  for (std::size_t good : {std::size_t{0}, std::size_t{8 + 100}, log.size() - 5000}) {
-    test::stream in = test::failing_read_stream(log, good);
+  bytes whole_copy = run_cut(log).copy;
+  // What the copy holds when the read fails: nothing while the file header
+  // is read, then the header and the kept frames read whole before the
+  // failure.
+  struct {
+    std::size_t good_bytes;
+    std::size_t copied;
+  } cases[] = {{0, 0}, {5, 0}, {8 + 100, 8}, {log.size() - 5000, 8 + 144 + 100}};
+  for (const auto& c : cases) {
+    test::stream in = test::failing_read_stream(log, c.good_bytes);
     char* data = nullptr;
     std::size_t size = 0;
     test::pass_result r = test::run_cut_streams(in.get(), open_memstream(&data, &size));
+    bytes copy(data, data + size);
     std::free(data);
-    EXPECT_EQ(r.printed, "Read error!\n") << good;
+    EXPECT_EQ(r.printed, "Read error!\n") << c.good_bytes;
     EXPECT_EQ(r.result, 0);
+    EXPECT_EQ(copy, bytes(whole_copy.begin(), whole_copy.begin() + static_cast<long>(c.copied)))
+        << c.good_bytes;
   }
 }
 

@@ -23,6 +23,8 @@ using namespace logtrim;
 namespace f = frame_field;
 
 constexpr std::uint64_t FOUR_GIB = std::uint64_t{1} << 32;
+// Frame data is compared in pieces of this size.
+constexpr std::size_t PIECE_SIZE = 16384;
 
 struct walk {
   std::uint64_t frames = 0;
@@ -69,8 +71,8 @@ bool check_header(walk& w, const unsigned char* log, const unsigned char* copy) 
 
 bool check_copy(std::FILE* log, std::FILE* copy) {
   walk w;
-  unsigned char log_bytes[MAX_PACKET_SIZE];
-  unsigned char copy_bytes[MAX_PACKET_SIZE];
+  unsigned char log_bytes[PIECE_SIZE];
+  unsigned char copy_bytes[PIECE_SIZE];
   if (!read_exactly(log, log_bytes, FILE_HEADER_SIZE) ||
       !read_exactly(copy, copy_bytes, FILE_HEADER_SIZE) ||
       std::memcmp(log_bytes, copy_bytes, FILE_HEADER_SIZE) != 0)
@@ -84,7 +86,7 @@ bool check_copy(std::FILE* log, std::FILE* copy) {
       return fail(w, "the copy ends before this frame");
     if (!check_header(w, log_header, copy_header)) return false;
     while (left > 0) {
-      std::size_t piece = left < MAX_PACKET_SIZE ? left : MAX_PACKET_SIZE;
+      std::size_t piece = left < PIECE_SIZE ? left : PIECE_SIZE;
       if (!read_exactly(log, log_bytes, piece) ||
           !read_exactly(copy, copy_bytes, piece))
         return fail(w, "the data ends early");

@@ -43,7 +43,10 @@ process_result run_program(const std::string& program,
 
 process_result run_logtrim(const std::vector<std::string>& args,
                            const std::filesystem::path& dir, const char* stdout_path) {
-  return run_program(LOGTRIM_BINARY, args, dir, stdout_path);
+  // LOGTRIM_TOOL names another build of the tool to run in its place (the
+  // Node.js one), so that the same table checks it.
+  const char* tool = std::getenv("LOGTRIM_TOOL");
+  return run_program(tool && *tool ? tool : LOGTRIM_BINARY, args, dir, stdout_path);
 }
 
 temp_dir::temp_dir() {

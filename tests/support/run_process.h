@@ -21,7 +21,7 @@ struct process_result {
                                          const std::filesystem::path& dir,
                                          const char* stdout_path = nullptr);
 
-/// Runs the built logtrim.
+/// Runs the built logtrim, or the program that LOGTRIM_TOOL names.
 [[nodiscard]] process_result run_logtrim(const std::vector<std::string>& args,
                                          const std::filesystem::path& dir,
                                          const char* stdout_path = nullptr);
