@@ -82,7 +82,8 @@ function typed_pick() {
 // --- Opening a log -----------------------------------------------------------
 
 async function open_log(file) {
-  if (worker_busy()) cancel_worker();
+  // A new log replaces whatever the worker does for the last one.
+  if (page.jobs > 0) cancel_worker();
   page.file = file;
   $("log-name").textContent = file.name;
   $("summary-section").hidden = true;
@@ -233,11 +234,13 @@ function download(blob, name) {
 // --- Channel group names -----------------------------------------------------
 
 async function show_group_names() {
-  const answer = await worker_request({ type: "names" });
-  if (answer.type !== "done" || answer.names.length === 0) return;
+  const answer = await worker_request({ type: "groups" });
+  // A Cancel that came first ends this request too: ask the fresh worker.
+  if (answer.type === "cancelled") return show_group_names();
+  if (answer.type !== "done") return;
   for (const span of document.querySelectorAll("#groups .names")) {
-    span.textContent = span.dataset.channels.split(",")
-        .map((c) => answer.names[Number(c)]).join(", ");
+    const names = answer.groups[span.dataset.group];
+    if (names) span.textContent = names.join(", ");
   }
 }
 

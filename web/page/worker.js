@@ -51,15 +51,32 @@ function finished_copy() {
   return blob;
 }
 
-// Counts the log's bytes as the library reads them, for the progress bar.
-function count_reads(M) {
-  const read = M.WORKERFS.stream_ops.read;
-  M.WORKERFS.stream_ops.read = function (stream, buffer, offset, length, position) {
-    const n = read.call(this, stream, buffer, offset, length, position);
-    progress.done += n;
-    post_progress(false);
-    return n;
-  };
+// The log's reads: the library asks for 1 MiB at a time, and each read of
+// a File costs far more than its bytes, so the worker reads ahead in large
+// slices and serves the library's reads from the last one. It also counts
+// the bytes read, for the progress bar.
+const READ_AHEAD_BYTES = 16 << 20;
+const read_ahead = { file: null, start: 0, bytes: new Uint8Array(0) };
+const file_reader = new FileReaderSync();
+
+function read_log(stream, buffer, offset, length, position) {
+  const file = stream.node.contents;
+  if (position >= file.size) return 0;
+  const end = Math.min(position + length, file.size);
+  const held_end = read_ahead.start + read_ahead.bytes.length;
+  if (read_ahead.file !== file || position < read_ahead.start || end > held_end) {
+    const slice_end = Math.min(file.size, position + Math.max(READ_AHEAD_BYTES, length));
+    read_ahead.bytes = new Uint8Array(
+        file_reader.readAsArrayBuffer(file.slice(position, slice_end)));
+    read_ahead.file = file;
+    read_ahead.start = position;
+  }
+  const from = position - read_ahead.start;
+  new Uint8Array(buffer.buffer, buffer.byteOffset + offset, end - position)
+      .set(read_ahead.bytes.subarray(from, from + end - position));
+  progress.done += end - position;
+  post_progress(false);
+  return end - position;
 }
 
 // The copy's sink: a character device whose writes append to the copy.
@@ -92,7 +109,7 @@ function load_module() {
     // This Emscripten hands back the module with a promise of its start in
     // `ready`; later ones hand back the promise itself.
     module_ready = Promise.resolve(made.ready || made).then((M) => {
-      count_reads(M);
+      M.WORKERFS.stream_ops.read = read_log;
       make_copy_device(M);
       M.FS.mkdir(LOG_FOLDER);
       return M;
@@ -109,6 +126,8 @@ function mount_log(M, file) {
   } catch (e) {
     // Nothing was mounted yet.
   }
+  read_ahead.file = null;
+  read_ahead.bytes = new Uint8Array(0);
   FS.mount(M.WORKERFS, { files: [file] }, LOG_FOLDER);
   FS.chdir(LOG_FOLDER);
 }
@@ -160,10 +179,7 @@ function read_profile(M, log_name) {
 }
 
 function channel_name(M, channel) {
-  if (typeof M._page_channel_name === "function") {
-    return M.UTF8ToString(M._page_channel_name(channel));
-  }
-  return "Channel " + channel;
+  return M.UTF8ToString(M.ccall("page_channel_name", "number", ["number"], [channel]));
 }
 
 function start_request(message, passes) {
@@ -214,12 +230,16 @@ const handlers = {
     return { status, text, name, blob };
   },
 
-  names(M) {
-    const names = [];
-    for (let channel = 0; channel < 6; channel++) {
-      if (typeof M._page_channel_name === "function") names.push(channel_name(M, channel));
+  // Each channel group's letter with the names of its channels.
+  groups(M) {
+    const groups = {};
+    for (let channel = 0; channel < 256; channel++) {
+      const letter = M.ccall("page_channel_group", "number", ["number"], [channel]);
+      if (letter === 0) continue;
+      const key = String.fromCharCode(letter);
+      (groups[key] = groups[key] || []).push(channel_name(M, channel));
     }
-    return { names };
+    return { groups };
   },
 };
 

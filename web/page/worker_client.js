@@ -52,10 +52,6 @@ function worker_request(message, on_event) {
   });
 }
 
-function worker_busy() {
-  return worker_client.pending.size > 0;
-}
-
 function cancel_worker() {
   if (worker_client.worker) worker_client.worker.terminate();
   worker_client.worker = null;

@@ -226,6 +226,17 @@ async function check_table(page) {
             first.endsWith(" " + speed_to), "row 0 figures: " + rows[0]);
 }
 
+// Each group's tick names the channels the letter drops, as the tool
+// names them in a summary of every channel.
+async function check_group_names(page) {
+  const names = native(["all_channels.sl2"]).stdout.split("\n")
+      .filter((line) => line.startsWith("=== ")).map((line) => line.slice(4).split(":")[0]);
+  assert.strictEqual(names.length, 6);
+  const labels = await page.$$eval("#groups label", (ls) => ls.map((l) => l.textContent.replace(/\s+/g, " ").trim()));
+  assert.deepStrictEqual(labels, ["P " + names[0] + ", " + names[1], "D " + names[2],
+                                  "S " + names.slice(3).join(", ")]);
+}
+
 // Every control is reached with the Tab key alone.
 async function check_keyboard(page) {
   const reached = new Set();
@@ -277,6 +288,8 @@ async function main() {
     await drag_on_chart(page, 0.3, 0.6);
     await set_letters(page, "s");
     await read_plan(page);
+    await check_group_names(page);
+    await page.evaluate(() => window.scrollTo(0, 0));
     await page.screenshot({ path: path.join(out, "page.png") });
     await check_keyboard(page);
     await check_narrow(page);
