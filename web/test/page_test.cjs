@@ -7,7 +7,7 @@
 //
 // BUILD is a native build holding logtrim and make_test_log; NODE_MODULES
 // holds puppeteer-core; DIR receives the logs, the downloads and the
-// screenshots (page.png at 1280x720, narrow.png at 390 pixels wide).
+// screenshots (page.png 1280 pixels wide, narrow.png 390 pixels wide).
 "use strict";
 
 const assert = require("assert");
@@ -73,7 +73,8 @@ function make_logs() {
         [...extra, path.join(logs, name), size], { encoding: "utf8" });
     assert.strictEqual(result.status, 0, "make_test_log " + name + ": " + result.stdout);
   };
-  generate("trip.sl2", "2M", []);
+  // A trip with stops: the chart shades where the boat stood still.
+  generate("trip.sl2", "3M", ["-s", "6"]);
   // Every named channel, and one above them that no letter drops.
   generate("all_channels.sl2", "600K", ["-s", "7", "-c", "0,1,2,3,4,5,7"]);
   // A name without the .sl2 extension: the copy's name loses 4 bytes anyway.
@@ -290,7 +291,7 @@ async function main() {
     await read_plan(page);
     await check_group_names(page);
     await page.evaluate(() => window.scrollTo(0, 0));
-    await page.screenshot({ path: path.join(out, "page.png") });
+    await page.screenshot({ path: path.join(out, "page.png"), fullPage: true });
     await check_keyboard(page);
     await check_narrow(page);
   } catch (error) {
