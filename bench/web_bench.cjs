@@ -16,7 +16,8 @@
 // warm; the medians of the rounds and their ratios are printed, and the
 // peak memory of the page: the JavaScript heaps of the page and its worker
 // as Chromium reports them (sampled every 50 ms), and the peak resident
-// memory of the renderer process that runs both.
+// memory of the renderer process that runs both. A last row gives what
+// reading the file alone costs in the browser, the floor under both.
 "use strict";
 
 const child_process = require("child_process");
@@ -71,24 +72,18 @@ function warm(file) {
 }
 
 // Peak memory while the page works: the heaps Chromium reports for the page
-// and its worker, and the renderer's peak resident memory.
-function start_memory_watch(browser, page) {
+// and its worker (the worker's with the buffers it holds), and the
+// renderer's peak resident memory.
+function start_memory_watch(page) {
   const peak = { page_heap: 0, worker_heap: 0, renderer_hwm_kib: 0 };
   let stopped = false;
-  const sessions = [];
-  const watch_worker = async (target) => {
-    if (target.type() !== "worker") return;
-    try { sessions.push(await target.createCDPSession()); } catch (error) { /* ended */ }
-  };
-  browser.on("targetcreated", watch_worker);
-  browser.targets().forEach(watch_worker);
   const sample = async () => {
     while (!stopped) {
       try {
         const metrics = await page.metrics();
         peak.page_heap = Math.max(peak.page_heap, metrics.JSHeapTotalSize);
-        for (const session of sessions) {
-          const usage = await session.send("Runtime.getHeapUsage").catch(() => null);
+        for (const worker of page.workers()) {
+          const usage = await worker.client.send("Runtime.getHeapUsage").catch(() => null);
           if (usage) {
             peak.worker_heap = Math.max(peak.worker_heap,
                 usage.totalSize + (usage.backingStorageSize || 0));
@@ -120,6 +115,26 @@ function start_memory_watch(browser, page) {
   };
 }
 
+// What reading the log alone costs in this browser: a worker reads the File
+// in the page's 16 MiB slices with FileReaderSync and does nothing else.
+const READ_FLOOR_PAGE = `<!DOCTYPE html><input type="file" id="f"><script>
+const worker = new Worker(URL.createObjectURL(new Blob([\`onmessage = (event) => {
+  const file = event.data, reader = new FileReaderSync();
+  const start = performance.now();
+  for (let p = 0; p < file.size; p += 16 << 20) reader.readAsArrayBuffer(file.slice(p, p + (16 << 20)));
+  postMessage(performance.now() - start);
+};\`])));
+worker.onmessage = (event) => { document.body.dataset.ms = String(event.data); };
+document.getElementById("f").onchange = (event) => worker.postMessage(event.target.files[0]);
+</script>`;
+
+async function read_floor(page, floor_url, log) {
+  await page.goto(floor_url);
+  await (await page.$("#f")).uploadFile(log);
+  await page.waitForFunction(() => document.body.dataset.ms !== undefined, { timeout: 600000 });
+  return Number(await page.evaluate(() => document.body.dataset.ms)) / 1000;
+}
+
 async function renderer_pids(browser) {
   const session = await browser.target().createCDPSession();
   const info = await session.send("SystemInfo.getProcessInfo");
@@ -148,21 +163,22 @@ async function page_copy(browser, page, folder) {
   await page.click("#save-button");
   const name = await download;
   const elapsed = seconds() - start;
-  return { elapsed, file: path.join(folder, name) };
+  const run = Number(await page.evaluate(() => document.body.dataset.run_ms)) / 1000;
+  return { elapsed, run, file: path.join(folder, name) };
 }
 
-async function bench_size(size, session) {
+async function bench_size(size, session, folder) {
   const { browser, page } = session;
-  const folder = fs.mkdtempSync(path.join(fs.existsSync("/dev/shm") ? "/dev/shm" : os.tmpdir(),
-                                          "logtrim-web-bench-"));
   const downloads = path.join(folder, "downloads");
   fs.mkdirSync(downloads);
   const log = path.join(folder, "bench.sl2");
   try {
     const made = child_process.spawnSync(path.join(options.native, "make_test_log"), [log, size]);
     if (made.status !== 0) throw new Error("make_test_log failed");
-    const runs = { native_scan: [], page_scan: [], native_copy: [], page_copy: [] };
-    const watch = start_memory_watch(browser, page);
+    const runs = { native_scan: [], page_scan: [], native_copy: [], page_copy: [], page_copy_run: [], read: [] };
+    const floor_page = path.join(folder, "read_floor.html");
+    fs.writeFileSync(floor_page, READ_FLOOR_PAGE);
+    const watch = start_memory_watch(page);
     for (let round = 0; round < options.rounds; round++) {
       warm(log);
       runs.native_scan.push(timed_native(["bench.sl2"], folder));
@@ -173,10 +189,13 @@ async function bench_size(size, session) {
       warm(log);
       const saved = await page_copy(browser, page, downloads);
       runs.page_copy.push(saved.elapsed);
+      runs.page_copy_run.push(saved.run);
       if (fs.statSync(saved.file).size !== fs.statSync(log).size) {
         throw new Error("the page's copy has not the log's size");
       }
       fs.rmSync(saved.file);
+      warm(log);
+      runs.read.push(await read_floor(page, "file://" + floor_page, log));
     }
     const peak = await watch.stop(await renderer_pids(browser));
     return { size, bytes: fs.statSync(log).size, runs, peak };
@@ -193,6 +212,10 @@ function report(result) {
       (result.bytes / 1048576 / page).toFixed(0) + " |");
   line("scan (open to summary)", m.page_scan, m.native_scan);
   line("copy -c 0:-1 (save to file)", m.page_copy, m.native_copy);
+  console.log("| " + mib(result.bytes) + " | (of the copy: the library's run in the worker) | " +
+              m.page_copy_run.toFixed(3) + " | | | |");
+  console.log("| " + mib(result.bytes) + " | (reading the file alone in the browser, once) | " +
+              m.read.toFixed(3) + " | | | " + (result.bytes / 1048576 / m.read).toFixed(0) + " |");
   console.log("peak memory: page heap " + mib(result.peak.page_heap) + ", worker heap " +
               mib(result.peak.worker_heap) + ", renderer peak RSS " +
               mib(result.peak.renderer_hwm_kib * 1024) + "; rounds: " +
@@ -205,10 +228,12 @@ async function main() {
   console.log("|---|---|---:|---:|---:|---:|");
   for (const size of options.sizes) {
     // A fresh browser for each size, so that each peak is its own.
-    const session = await launch_browser(puppeteer,
-        { viewport: { width: 1280, height: 720 }, page_url });
+    const folder = fs.mkdtempSync(path.join(fs.existsSync("/dev/shm") ? "/dev/shm" : os.tmpdir(),
+                                            "logtrim-web-bench-"));
+    const session = await launch_browser(puppeteer, { viewport: { width: 1280, height: 720 },
+        page_urls: [page_url, "file://" + path.join(folder, "read_floor.html")] });
     try {
-      report(await bench_size(size, session));
+      report(await bench_size(size, session, folder));
       if (session.requests.length) console.log("network requests: " + session.requests.join(", "));
     } finally {
       await session.close();

@@ -215,6 +215,8 @@ async function save_copy(event) {
     document.body.dataset.saved = "refused";
     return;
   }
+  // How long the library's run took in the worker, for the benchmark.
+  document.body.dataset.run_ms = String(answer.run_ms);
   download(answer.blob, answer.name);
   set_status("Saved " + answer.name + " (" + format_bytes(answer.blob.size) + ").", false);
   document.body.dataset.saved = answer.name;

@@ -14,10 +14,10 @@ const path = require("path");
 
 const CHROMIUM = "/usr/bin/chromium";
 
-// Requests that stay inside the browser: the page's own file, the blobs it
-// makes (its worker, its copy) and inline data.
-function is_local_request(url, page_url) {
-  return url === page_url || url.startsWith("blob:") || url.startsWith("data:");
+// Requests that stay inside the browser: the pages' own files, the blobs
+// they make (the worker, the copy) and inline data.
+function is_local_request(url, page_urls) {
+  return page_urls.includes(url) || url.startsWith("blob:") || url.startsWith("data:");
 }
 
 function start_recording_proxy(background) {
@@ -35,7 +35,8 @@ function start_recording_proxy(background) {
   });
 }
 
-// Returns {browser, page, requests, background, close}.
+// Returns {browser, page, requests, background, close}. `options`:
+// {viewport, page_urls: the files the test opens}.
 async function launch_browser(puppeteer, options) {
   const requests = [];
   const background = [];
@@ -58,13 +59,13 @@ async function launch_browser(puppeteer, options) {
   const page = await browser.newPage();
   const watch = (session, where) => {
     session.on("Network.requestWillBeSent", (event) => {
-      if (!is_local_request(event.request.url, options.page_url)) {
+      if (!is_local_request(event.request.url, options.page_urls)) {
         requests.push(where + ": " + event.request.url);
       }
     });
   };
   page.on("request", (request) => {
-    if (!is_local_request(request.url(), options.page_url)) {
+    if (!is_local_request(request.url(), options.page_urls)) {
       requests.push("page: " + request.url());
     }
   });

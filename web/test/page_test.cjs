@@ -265,7 +265,7 @@ async function check_narrow(page) {
 async function main() {
   make_logs();
   const session = await launch_browser(puppeteer,
-      { viewport: { width: 1280, height: 720 }, page_url });
+      { viewport: { width: 1280, height: 720 }, page_urls: [page_url] });
   const { browser, page, requests, background } = session;
   const page_errors = [];
   page.on("pageerror", (error) => page_errors.push(String(error)));
