@@ -79,6 +79,8 @@ function make_logs() {
   generate("all_channels.sl2", "600K", ["-s", "7", "-c", "0,1,2,3,4,5,7"]);
   // A name without the .sl2 extension: the copy's name loses 4 bytes anyway.
   generate("survey.bin", "300K", ["-s", "3", "-c", "1,2"]);
+  // Large enough that Cancel comes while the worker still reads it.
+  generate("long.sl2", "96M", []);
   fs.writeFileSync(path.join(logs, "five.sl2"), Buffer.from([1, 2, 3, 4, 5]));
   fs.writeFileSync(path.join(logs, "notes.txt"),
                    "Not a sonar log at all, only a few lines of text.\n".repeat(40));
@@ -238,6 +240,29 @@ async function check_group_names(page) {
                                   "S " + names.slice(3).join(", ")]);
 }
 
+// While a log is read the progress bar counts its bytes; Cancel stops the
+// worker at once, and the next log opens in a fresh one.
+async function check_cancel(page) {
+  await page.goto(page_url);
+  const input = await page.$("#file-input");
+  await input.uploadFile(path.join(logs, "long.sl2"));
+  await page.waitForFunction(() => !document.getElementById("busy").hidden);
+  const progress = await page.$eval("#progress", (e) => ({ max: e.max, label: e.labels[0].textContent }));
+  assert.strictEqual(progress.max, 2 * fs.statSync(path.join(logs, "long.sl2")).size,
+                     "progress of the open: the summary's and the profile's reads");
+  await page.click("#cancel-button");
+  await wait_idle(page);
+  const after = await page.evaluate(() => ({
+    status: document.getElementById("status").textContent,
+    busy: document.getElementById("busy").hidden,
+    summary: document.getElementById("summary-section").hidden }));
+  assert.deepStrictEqual(after, { status: "Cancelled.", busy: true, summary: true });
+  await input.uploadFile(path.join(logs, "trip.sl2"));
+  await page.waitForFunction(() => document.body.dataset.opened === "yes", { timeout: 120000 });
+  assert.strictEqual(await page.$eval("#summary-text", (e) => e.textContent),
+                     native(["trip.sl2"]).stdout, "the summary after a Cancel");
+}
+
 // Every control is reached with the Tab key alone.
 async function check_keyboard(page) {
   const reached = new Set();
@@ -294,6 +319,8 @@ async function main() {
     await page.screenshot({ path: path.join(out, "page.png"), fullPage: true });
     await check_keyboard(page);
     await check_narrow(page);
+    await check_cancel(page);
+    console.log("ok   table, group names, keyboard, narrow window, progress and Cancel");
   } catch (error) {
     failed++;
     console.log("FAIL " + error.stack);
