@@ -79,6 +79,9 @@ function make_logs() {
   generate("all_channels.sl2", "600K", ["-s", "7", "-c", "0,1,2,3,4,5,7"]);
   // A name without the .sl2 extension: the copy's name loses 4 bytes anyway.
   generate("survey.bin", "300K", ["-s", "3", "-c", "1,2"]);
+  // A log that ends inside a frame's data.
+  fs.writeFileSync(path.join(logs, "cut_short.sl2"),
+                   fs.readFileSync(path.join(logs, "trip.sl2")).subarray(0, 50000));
   // Large enough that Cancel comes while the worker still reads it.
   generate("long.sl2", "96M", []);
   fs.writeFileSync(path.join(logs, "five.sl2"), Buffer.from([1, 2, 3, 4, 5]));
@@ -171,6 +174,7 @@ const CASES = [
   { log: "trip.sl2", range: ["-5", "10"], letters: "s", refused: true },
   { log: "five.sl2", range: ["0", "-1"], letters: "" },
   { log: "notes.txt", range: ["0", "-1"], letters: "p" },
+  { log: "cut_short.sl2", range: ["0", "-1"], letters: "" },
 ];
 
 async function run_case(browser, page, c, number) {
@@ -246,8 +250,10 @@ async function check_cancel(page) {
   await page.goto(page_url);
   const input = await page.$("#file-input");
   await input.uploadFile(path.join(logs, "long.sl2"));
-  await page.waitForFunction(() => !document.getElementById("busy").hidden);
-  const progress = await page.$eval("#progress", (e) => ({ max: e.max, label: e.labels[0].textContent }));
+  await page.waitForFunction(() => !document.getElementById("busy").hidden &&
+                                   document.getElementById("progress").max > 1);
+  const progress = await page.$eval("#progress", (e) => ({ max: e.max, done: e.value }));
+  assert.ok(progress.done < progress.max, "the open was over before Cancel");
   assert.strictEqual(progress.max, 2 * fs.statSync(path.join(logs, "long.sl2")).size,
                      "progress of the open: the summary's and the profile's reads");
   await page.click("#cancel-button");
@@ -261,6 +267,23 @@ async function check_cancel(page) {
   await page.waitForFunction(() => document.body.dataset.opened === "yes", { timeout: 120000 });
   assert.strictEqual(await page.$eval("#summary-text", (e) => e.textContent),
                      native(["trip.sl2"]).stdout, "the summary after a Cancel");
+}
+
+// A log dropped on the page opens as one chosen with the file chooser.
+async function check_drop(page) {
+  await page.goto(page_url);
+  const bytes = fs.readFileSync(path.join(logs, "survey.bin")).toString("base64");
+  await page.evaluate((base64, name) => {
+    const data = Uint8Array.from(atob(base64), (c) => c.charCodeAt(0));
+    const transfer = new DataTransfer();
+    transfer.items.add(new File([data], name));
+    const target = document.getElementById("summary-section");
+    target.dispatchEvent(new DragEvent("dragover", { bubbles: true, cancelable: true, dataTransfer: transfer }));
+    target.dispatchEvent(new DragEvent("drop", { bubbles: true, cancelable: true, dataTransfer: transfer }));
+  }, bytes, "survey.bin");
+  await page.waitForFunction(() => document.body.dataset.opened === "yes", { timeout: 120000 });
+  assert.strictEqual(await page.$eval("#summary-text", (e) => e.textContent),
+                     native(["survey.bin"]).stdout, "the summary of a dropped log");
 }
 
 // Every control is reached with the Tab key alone.
@@ -320,7 +343,8 @@ async function main() {
     await check_keyboard(page);
     await check_narrow(page);
     await check_cancel(page);
-    console.log("ok   table, group names, keyboard, narrow window, progress and Cancel");
+    await check_drop(page);
+    console.log("ok   table, group names, keyboard, narrow window, progress and Cancel, drop");
   } catch (error) {
     failed++;
     console.log("FAIL " + error.stack);
