@@ -2,6 +2,7 @@
 // and what it leaves on disk.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -148,6 +149,63 @@ TEST(end_to_end, outcome_table) {
     EXPECT_EQ(r.status, c.status);
     c.check(dir.path);
   }
+}
+
+// A fresh tmpfs of its own mounted on a folder of the test, taken down
+// again at the end of the test. A fresh tmpfs numbers its inodes from 1
+// up, one by one, whatever else the machine does.
+struct scratch_mount {
+  fs::path point;
+  bool mounted = false;
+  explicit scratch_mount(const fs::path& folder) : point(folder) {
+    fs::create_directory(point);
+    mounted = test::run_program("/usr/bin/mount", {"-t", "tmpfs", "-o", "size=4m", "tmpfs",
+                                                   point.string()}, "/").status == 0;
+  }
+  ~scratch_mount() {
+    if (mounted) (void)test::run_program("/usr/bin/umount", {"--lazy", point.string()}, "/");
+  }
+  scratch_mount(const scratch_mount&) = delete;
+  scratch_mount& operator=(const scratch_mount&) = delete;
+};
+
+struct stat stat_of(const fs::path& path) {
+  struct stat st = {};
+  EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
+// The same-file refusal must compare the device too: a copy name on another
+// file system whose inode number is the log's names another file, which the
+// copy replaces.
+TEST(end_to_end, copy_name_with_the_log_inode_on_another_file_system_is_replaced) {
+  if (geteuid() != 0) GTEST_SKIP() << "mounting file systems of its own needs root";
+  test::temp_dir dir;
+  // b holds the copy's name; a, inside b, holds the log: the log b/a/abc
+  // gives the copy b/a_1-2.sl2.
+  scratch_mount copy_fs(dir.path / "b");
+  ASSERT_TRUE(copy_fs.mounted);
+  const fs::path copy = dir.path / "b/a_1-2.sl2";
+  test::write_file(copy, bytes(1000, 7));
+  fs::create_directory(dir.path / "b/a");
+  scratch_mount log_fs(dir.path / "b/a");
+  ASSERT_TRUE(log_fs.mounted);
+  // Both count from the same start; files made before the log take up
+  // the numbers below the copy's, if any.
+  const fs::path log = dir.path / "b/a/abc";
+  for (int spare = 0; spare < 1000; ++spare) {
+    test::write_file(log, TRIP);
+    if (stat_of(log).st_ino >= stat_of(copy).st_ino) break;
+    fs::rename(log, dir.path / ("b/a/spare" + std::to_string(spare)));
+  }
+  ASSERT_EQ(stat_of(log).st_ino, stat_of(copy).st_ino);
+  ASSERT_NE(stat_of(log).st_dev, stat_of(copy).st_dev);
+
+  test::process_result r = test::run_logtrim({"-c", "1:2", "a/abc"}, dir.path / "b");
+  EXPECT_EQ(r.out, TRIP_SUMMARY + "Output file: a_1-2.sl2\n");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(test::read_file(copy), expected_copy({.cut_start = 1, .cut_end = 2}));
+  EXPECT_EQ(test::read_file(log), TRIP);
 }
 
 TEST(end_to_end, copy_name_too_long_for_the_system) {

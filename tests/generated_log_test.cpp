@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <map>
 
+#include "sonarlog/byte_order.h"
 #include "sonarlog/channels.h"
 #include "sonarlog/run_options.h"
 #include "support/log_check.h"
@@ -15,6 +17,8 @@ namespace logtrim {
 namespace {
 
 using test::bytes;
+
+constexpr std::uint64_t GOLDEN_FINGERPRINT = 0x52f5d6391ac227c2;
 
 bytes generate(const generator_settings& settings) {
   char* data = nullptr;
@@ -27,33 +31,119 @@ bytes generate(const generator_settings& settings) {
   return log;
 }
 
-TEST(generated_log, is_realistic_consistent_and_deterministic) {
+// 64-bit FNV-1a: a fingerprint of a whole log that is the same everywhere.
+std::uint64_t fingerprint(const bytes& log) {
+  std::uint64_t h = 0xcbf29ce484222325ULL;
+  for (unsigned char b : log) h = (h ^ b) * 0x100000001b3ULL;
+  return h;
+}
+
+TEST(generated_log, is_consistent_and_the_same_bytes_for_a_seed_on_every_host) {
   generator_settings settings{.size = 2 << 20, .seed = 42};
   bytes log = generate(settings);
   EXPECT_LE(log.size(), settings.size);
-  EXPECT_GT(log.size(), settings.size - 4000);
+  EXPECT_GT(log.size(), settings.size - 3 * (FRAME_HEADER_SIZE + 2800));
   EXPECT_EQ(test::check_log_consistency(log), "");
   EXPECT_EQ(generate(settings), log);
   EXPECT_NE(generate({.size = 2 << 20, .seed = 43}), log);
+  // Written on the Linux build; any host, compiler or optimisation that
+  // computes one value differently changes it.
+  EXPECT_EQ(fingerprint(log), GOLDEN_FINGERPRINT) << std::hex << fingerprint(log);
+}
+
+float f32_at(const bytes& header, std::size_t offset) { return load_f32le(header.data() + offset); }
+std::uint32_t u32_at(const bytes& header, std::size_t offset) {
+  return load_u32le(header.data() + offset);
+}
+std::int32_t i32_at(const bytes& header, std::size_t offset) {
+  return static_cast<std::int32_t>(u32_at(header, offset));
+}
+
+// The smaller difference of two angles in radians, across the wrap at 2 pi.
+double angle_step(double a, double b) {
+  double d = std::fabs(a - b);
+  return std::min(d, 2 * M_PI - d);
+}
+
+TEST(generated_log, recorded_values_are_what_recorders_write) {
+  bytes log = generate({.size = 4 << 20, .seed = 9, .channels = {0, 1, 2, 3, 4, 5, 8}});
+  EXPECT_EQ(bytes(log.begin(), log.begin() + 8), (bytes{2, 0, 0, 0, 0x80, 0x0C, 0, 0}));
 
   std::vector<frame_header> frames = test::decode_frames(log);
-  const std::uint16_t round[] = {0, 2, 5};
+  ASSERT_GT(frames.size(), 1800u);
+  const std::uint16_t round[] = {0, 1, 2, 3, 4, 5, 8};
+  std::map<std::uint16_t, std::pair<std::uint16_t, int>> size_and_frequency;
+  std::size_t position = FILE_HEADER_SIZE;
+  bytes previous;
+  std::uint32_t round_start_ms = 0;
   int zero_depths = 0;
+  namespace r = recorded_field;
   for (std::size_t i = 0; i < frames.size(); ++i) {
+    SCOPED_TRACE(i);
     const frame_header& h = frames[i];
-    EXPECT_EQ(h.channel, round[i % 3]);
-    EXPECT_EQ(h.frame_index, i / 3);
+    bytes header(log.begin() + static_cast<std::ptrdiff_t>(position),
+                 log.begin() + static_cast<std::ptrdiff_t>(position + FRAME_HEADER_SIZE));
+    position += FRAME_HEADER_SIZE + h.packet_size;
+    ASSERT_EQ(h.channel, round[i % 7]);
+    ASSERT_EQ(h.frame_index, i / 7);
     EXPECT_EQ(h.block_size, FRAME_HEADER_SIZE + h.packet_size);
-    EXPECT_GE(h.packet_size, 1024);
-    EXPECT_LE(h.packet_size, 3072);
+    auto [known, first] = size_and_frequency.try_emplace(h.channel, h.packet_size,
+                                                          header[r::FREQUENCY]);
+    EXPECT_EQ(known->second, std::make_pair(h.packet_size, int{header[r::FREQUENCY]}))
+        << "packet size and frequency are fixed per channel";
+    EXPECT_LE(header[r::FREQUENCY], 10);
+
     EXPECT_GE(h.speed, 0);
     EXPECT_LE(h.speed, 15);
+    float upper = f32_at(header, r::UPPER_LIMIT);
+    float lower = f32_at(header, r::LOWER_LIMIT);
+    EXPECT_EQ(upper, 0);
+    EXPECT_TRUE(lower == 20 || lower == 40 || lower == 60 || lower == 80 || lower == 100)
+        << lower;
     if (h.water_depth == 0) {
       ++zero_depths;
     } else {
       EXPECT_TRUE(h.water_depth >= 3 && h.water_depth <= 60) << h.water_depth;
+      EXPECT_GE(lower, h.water_depth);
     }
+    float temperature = f32_at(header, r::TEMPERATURE);
+    EXPECT_TRUE(temperature >= 10 && temperature <= 25) << temperature;
+    float course = f32_at(header, r::COURSE);
+    float heading = f32_at(header, r::HEADING);
+    EXPECT_TRUE(course >= 0 && course < 2 * M_PI) << course;
+    EXPECT_TRUE(heading >= 0 && heading < 2 * M_PI) << heading;
+    EXPECT_LE(angle_step(course, heading), 0.16);
+    // Within a few kilometres of 10 E 45 N.
+    EXPECT_NEAR(i32_at(header, r::EASTING), 1113195, 10000);
+    EXPECT_NEAR(i32_at(header, r::NORTHING), 5621521, 10000);
+
+    // Times never go back; one round sounds within a few milliseconds, and
+    // the seconds follow the milliseconds from one start time.
+    std::uint32_t ms = u32_at(header, r::MILLISECONDS);
+    if (h.channel == 0) round_start_ms = ms;
+    EXPECT_LE(ms - round_start_ms, 20u);
+    EXPECT_EQ(u32_at(header, r::UNIX_TIME), 1781251200 + ms / 1000);
+    if (!previous.empty()) {
+      EXPECT_GE(ms, u32_at(previous, r::MILLISECONDS));
+      EXPECT_GE(u32_at(header, r::UNIX_TIME), u32_at(previous, r::UNIX_TIME));
+      // Smooth from one frame to the next: at 15 knots a round moves the
+      // boat less than a metre.
+      EXPECT_LE(std::fabs(temperature - f32_at(previous, r::TEMPERATURE)), 0.001);
+      EXPECT_LE(angle_step(course, f32_at(previous, r::COURSE)), 0.005);
+      EXPECT_LE(angle_step(heading, f32_at(previous, r::HEADING)), 0.01);
+      EXPECT_LE(std::abs(i32_at(header, r::EASTING) - i32_at(previous, r::EASTING)), 2);
+      EXPECT_LE(std::abs(i32_at(header, r::NORTHING) - i32_at(previous, r::NORTHING)), 2);
+    }
+
+    // Everything the list above does not name is zero.
+    for (auto [from, to] : {std::pair{48, 53}, {54, 60}, {68, 100}, {116, 120}, {124, 128},
+                            {132, 140}})
+      for (int b = from; b < to; ++b) EXPECT_EQ(header[static_cast<std::size_t>(b)], 0) << b;
+    previous = header;
   }
+  for (std::uint16_t side_scan : {3, 4, 5})
+    for (std::uint16_t other : {0, 1, 2, 8})
+      EXPECT_GT(size_and_frequency[side_scan].first, size_and_frequency[other].first);
   EXPECT_GT(zero_depths, 0);
   EXPECT_LT(zero_depths, static_cast<int>(frames.size()) / 50);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -107,6 +108,13 @@ TEST_F(summary, depth_range_over_real_depths_only) {
        "Depth: from  10.0 m to  20.0 m; 0 depth count = 1\nSpeed: from   1.0 to   1.0\n"},
       {{{NaN, 1}, {32.8084f, 1}, {-4, 1}, {INF, 1}, {-INF, 1}, {16.4042f, 1}},
        "Depth: from   5.0 m to  10.0 m; 0 depth count = 4\nSpeed: from   1.0 to   1.0\n"},
+      // Feet to metres is the division by 3.2808399 in double precision,
+      // rounded to float: near a rounding boundary of the printed decimal a
+      // float division or another constant prints another answer.
+      {{{std::bit_cast<float>(0x40327a4au), 1}, {std::bit_cast<float>(0x4159d907u), 1}},
+       "Depth: from   0.9 m to   4.2 m; 0 depth count = 0\nSpeed: from   1.0 to   1.0\n"},
+      {{{4.75721788f, 1}},
+       "Depth: from   1.5 m to   1.5 m; 0 depth count = 0\nSpeed: from   1.0 to   1.0\n"},
       // No real depth at all.
       {{{0, 1}, {NaN, 1}},
        "Depth: from   0.0 m to   0.0 m; 0 depth count = 2\nSpeed: from   1.0 to   1.0\n"},
@@ -114,6 +122,9 @@ TEST_F(summary, depth_range_over_real_depths_only) {
       {{{10, NaN}, {10, 3}, {10, -1.5f}, {10, INF}, {10, 0}},
        "Depth: from   3.0 m to   3.0 m; 0 depth count = 0\nSpeed: from  -1.5 to   3.0\n"},
       {{{10, NaN}, {10, -INF}},
+       "Depth: from   3.0 m to   3.0 m; 0 depth count = 0\nSpeed: from   0.0 to   0.0\n"},
+      // -0.0 is not below +0.0 in a plain comparison, so it never replaces it.
+      {{{10, 0.0f}, {10, -0.0f}},
        "Depth: from   3.0 m to   3.0 m; 0 depth count = 0\nSpeed: from   0.0 to   0.0\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(report_of(c.frames), c.report);
@@ -176,18 +187,30 @@ TEST_F(summary, frame_with_data_cut_short_is_still_counted) {
 }
 
 TEST_F(summary, read_error_is_reported_instead_of_the_report) {
-  bytes log = build_log({make_frame(0, 0, 100), make_frame(0, 1, 100)});
-  for (std::size_t good : {std::size_t{8}, std::size_t{8 + 144 + 50}, log.size() - 1}) {
+  // Two small frames, then enough large ones to fill more than two read
+  // blocks, so that an error past the first block meets a table that holds
+  // the frames of that block already.
+  std::vector<frame_header> frames = {make_frame(0, 0, 100), make_frame(0, 1, 100)};
+  while (frames.size() * (FRAME_HEADER_SIZE + MAX_PACKET_SIZE) < 2 * WALK_BLOCK_SIZE)
+    frames.push_back(make_frame(0, 2, MAX_PACKET_SIZE));
+  bytes log = build_log(frames);
+  const bytes later_log = build_log({make_frame(2, 4)});
+  for (std::size_t good : {std::size_t{8}, std::size_t{8 + 144 + 50}, WALK_BLOCK_SIZE + 5000,
+                           log.size() - 1}) {
+    SCOPED_TRACE(good);
     test::stream in = test::failing_read_stream(log, good);
     char skip[8];
     ASSERT_EQ(std::fread(skip, 1, 8, in.get()), 8u);
     testing::internal::CaptureStdout();
     int result = scan_log(in.get());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Read error!\n") << good;
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Read error!\n");
     EXPECT_EQ(result, 0);
+    // The table is left empty: a later scan reports its own log alone.
+    EXPECT_EQ(run_scan(later_log).printed,
+              "=== DSI (DownScan Imaging): 5 sounds\n"
+              "Depth: from   3.0 m to   3.0 m; 0 depth count = 0\n"
+              "Speed: from   2.0 to   2.0\n");
   }
-  // The table is left empty for the next scan.
-  EXPECT_EQ(run_scan(build_log({})).printed, "");
 }
 
 TEST_F(summary, frames_cut_by_the_end_of_a_read_block_are_read_whole) {

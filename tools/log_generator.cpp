@@ -1,10 +1,15 @@
 #include "tools/log_generator.h"
 
 #include <algorithm>
-#include <cstring>
 #include <iterator>
 
+#include "sonarlog/byte_order.h"
 #include "sonarlog/frame_header.h"
+
+// Every value is computed with +, -, * and / on doubles alone (no library
+// sine or logarithm, whose last bits differ between C libraries) and built
+// with floating-point contraction off, so that a seed gives the same bytes
+// on every host.
 
 namespace logtrim {
 
@@ -28,101 +33,206 @@ double next_unit(random_source& r) {
   return static_cast<double>(next_random(r) >> 11) * 0x1.0p-53;
 }
 
-void fill_random(random_source& r, unsigned char* bytes, std::size_t size) {
-  std::size_t i = 0;
-  for (; i + 8 <= size; i += 8) {
-    std::uint64_t v = next_random(r);
-    std::memcpy(bytes + i, &v, 8);
+constexpr double PI = 3.14159265358979323846;
+constexpr double TWO_PI = 2 * PI;
+
+// Sine by its Taylor series on [-pi/2, pi/2], to better than 1e-9.
+double sine(double x) {
+  while (x > PI) x -= TWO_PI;
+  while (x < -PI) x += TWO_PI;
+  if (x > PI / 2) x = PI - x;
+  if (x < -PI / 2) x = -PI - x;
+  double x2 = x * x;
+  double term = x;
+  double sum = x;
+  for (int n = 2; n <= 14; n += 2) {
+    term = -term * x2 / (n * (n + 1));
+    sum += term;
   }
-  if (i < size) {
-    std::uint64_t v = next_random(r);
-    std::memcpy(bytes + i, &v, size - i);
-  }
+  return sum;
+}
+
+double cosine(double x) { return sine(x + PI / 2); }
+
+double wrapped_angle(double a) {
+  while (a >= TWO_PI) a -= TWO_PI;
+  while (a < 0) a += TWO_PI;
+  return a;
+}
+
+// Nearest whole number, halves away from zero, as an i32 field holds it.
+std::int32_t rounded(double v) {
+  return static_cast<std::int32_t>(v < 0 ? v - 0.5 : v + 0.5);
 }
 
 // Recorders write a fixed-size block per channel, side-scan the largest.
-std::uint16_t packet_size_for(std::uint16_t channel, random_source& r) {
-  static const std::uint16_t BASE[CHANNEL_COUNT] = {1920, 1920, 1400,
-                                                    2800, 2800, 2800};
-  std::uint16_t base = channel < CHANNEL_COUNT ? BASE[channel] : 1024;
-  return static_cast<std::uint16_t>(base + next_random(r) % 129 - 64);
+std::uint16_t packet_size_for(std::uint16_t channel) {
+  static const std::uint16_t SIZE[CHANNEL_COUNT] = {1920, 1920, 1400, 2800, 2800, 2800};
+  return channel < CHANNEL_COUNT ? SIZE[channel] : 1024;
 }
 
-// Depth and speed follow slopes that themselves change slowly, so the
-// readings drift smoothly like a boat over a sloping bottom.
-struct boat_state {
-  double depth = 20;
-  double depth_slope = 0;
-  double speed = 4;
-  double speed_slope = 0;
+// The transducer frequency a channel records with, as the recorder's code.
+std::uint8_t frequency_code_for(std::uint16_t channel) {
+  static const std::uint8_t CODE[CHANNEL_COUNT] = {0, 1, 7, 8, 8, 8};
+  return channel < CHANNEL_COUNT ? CODE[channel] : 0;
+}
+
+// The displayed range: from the surface down to the first of the
+// recorder's steps that shows the bottom.
+float lower_limit_for(double depth) {
+  for (double step : {20.0, 40.0, 60.0, 80.0})
+    if (depth <= step) return static_cast<float>(step);
+  return 100;
+}
+
+// 10 degrees east, 45 degrees north, in metres of the spherical Mercator
+// projection (earth radius 6378137 m): R * lon and R * ln(tan(pi/4 + lat/2)).
+constexpr double START_EASTING = 1113194.9079327357;
+constexpr double START_NORTHING = 5621521.486192066;
+// Mercator metres per metre on the ground at 45 degrees: 1 / cos(45 deg).
+constexpr double MERCATOR_SCALE = 1.4142135623730951;
+// A speed as recorded, taken as knots, in metres per second.
+constexpr double METRES_PER_SECOND_PER_KNOT = 1852.0 / 3600.0;
+// 2026-06-12 08:00:00 UTC.
+constexpr std::uint32_t START_UNIX_TIME = 1781251200;
+
+// Each value follows a slope that itself changes slowly, so the readings
+// drift smoothly like a boat over a sloping bottom.
+struct drifting {
+  double value;
+  double slope = 0;
 };
 
-void drift_value(double& value, double& slope, double low, double high,
-                 double max_slope, random_source& r) {
-  slope = std::clamp(slope + (next_unit(r) - 0.5) * max_slope / 4, -max_slope,
-                     max_slope);
-  value += slope;
-  if (value < low || value > high) {
-    value = std::clamp(value, low, high);
-    slope = -slope;
+void drift(drifting& d, double low, double high, double max_slope, random_source& r) {
+  d.slope = std::clamp(d.slope + (next_unit(r) - 0.5) * max_slope / 4, -max_slope, max_slope);
+  d.value += d.slope;
+  if (d.value < low || d.value > high) {
+    d.value = std::clamp(d.value, low, high);
+    d.slope = -d.slope;
   }
 }
 
-void drift(boat_state& boat, random_source& r) {
-  drift_value(boat.depth, boat.depth_slope, 3.0, 60.0, 0.3, r);
-  drift_value(boat.speed, boat.speed_slope, 0.0, 15.0, 0.05, r);
+struct boat_state {
+  drifting depth{20};  // feet
+  drifting speed{4};   // knots
+  drifting temperature{18};
+  drifting turn{0};          // radians per second
+  drifting leeway{0};        // heading less course, radians
+  double course = 0;         // radians
+  double easting = START_EASTING;
+  double northing = START_NORTHING;
+  std::uint32_t milliseconds = 0;
+};
+
+// One round of soundings later: depth and speed drift as they always have
+// (their own random source, so the other values do not move them), the
+// rest follows along the track.
+void advance(boat_state& boat, random_source& sounding, random_source& track) {
+  drift(boat.depth, 3.0, 60.0, 0.3, sounding);
+  drift(boat.speed, 0.0, 15.0, 0.05, sounding);
+  std::uint32_t interval = 60 + static_cast<std::uint32_t>(next_random(track) % 21);
+  double seconds = interval / 1000.0;
+  boat.milliseconds += interval;
+  drift(boat.temperature, 10.0, 25.0, 0.0005, track);
+  drift(boat.turn, -0.05, 0.05, 0.002, track);
+  drift(boat.leeway, -0.15, 0.15, 0.001, track);
+  boat.course = wrapped_angle(boat.course + boat.turn.value * seconds);
+  double metres = boat.speed.value * METRES_PER_SECOND_PER_KNOT * seconds * MERCATOR_SCALE;
+  boat.easting += metres * sine(boat.course);
+  boat.northing += metres * cosine(boat.course);
+}
+
+// An echo picture of the water column from the surface to the lower limit:
+// faint noise, a strong return at the bottom fading below it.
+void fill_echoes(unsigned char* data, std::size_t size, double depth, double lower_limit,
+                 random_source& r) {
+  std::size_t bottom = depth > 0 ? static_cast<std::size_t>(depth / lower_limit * size) : size;
+  std::uint64_t noise = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (i % 8 == 0) noise = next_random(r);
+    unsigned level = static_cast<unsigned>(noise >> (8 * (i % 8))) & 0x1F;
+    if (i >= bottom) {
+      std::size_t below = i - bottom;
+      level += below < 200 ? 220 - static_cast<unsigned>(below) : 20;
+    }
+    data[i] = static_cast<unsigned char>(std::min(level, 255u));
+  }
 }
 
 }  // namespace
 
 int write_generated_log(std::FILE* out, const generator_settings& settings) {
-  random_source rng{settings.seed};
-  unsigned char file_header_bytes[FILE_HEADER_SIZE];
-  fill_random(rng, file_header_bytes, sizeof file_header_bytes);
+  random_source sounding{settings.seed};
+  random_source track{settings.seed ^ 0x747261636b000000ULL};
+  random_source echoes{settings.seed ^ 0x6563686f00000000ULL};
+
+  unsigned char file_header_bytes[FILE_HEADER_SIZE] = {};
+  store_u16le(file_header_bytes + 0, GENERATED_FORMAT);
+  store_u16le(file_header_bytes + 2, GENERATED_VERSION);
+  store_u16le(file_header_bytes + 4, GENERATED_BLOCK_SIZE);
   std::size_t header_size =
       static_cast<std::size_t>(std::min<std::uint64_t>(settings.size, FILE_HEADER_SIZE));
   if (std::fwrite(file_header_bytes, 1, header_size, out) != header_size) return 0;
 
+  boat_state boat;
+  boat.easting += (next_unit(track) - 0.5) * 4000;
+  boat.northing += (next_unit(track) - 0.5) * 4000;
+  boat.course = next_unit(track) * TWO_PI;
+  boat.temperature.value = 14 + 6 * next_unit(track);
+
   std::uint64_t position = FILE_HEADER_SIZE;
   std::uint32_t offset_table[CHANNEL_COUNT] = {};
   std::uint16_t previous_block_size = 0;
-  boat_state boat;
   unsigned char header_bytes[FRAME_HEADER_SIZE];
   unsigned char data[MAX_PACKET_SIZE];
 
   for (std::uint32_t round = 0; !settings.channels.empty(); ++round) {
-    drift(boat, rng);
+    advance(boat, sounding, track);
+    float lower_limit = lower_limit_for(boat.depth.value);
+    std::uint32_t frame_time = boat.milliseconds;
     for (std::uint16_t channel : settings.channels) {
       frame_header h;
-      h.packet_size = packet_size_for(channel, rng);
+      h.packet_size = packet_size_for(channel);
       if (position + FRAME_HEADER_SIZE + h.packet_size > settings.size) return 1;
 
       std::uint32_t here = static_cast<std::uint32_t>(position);
       if (channel < CHANNEL_COUNT) offset_table[channel] = here;
       h.frame_offset = here;
-      std::copy(std::begin(offset_table), std::end(offset_table),
-                h.last_frame_offset);
+      std::copy(std::begin(offset_table), std::end(offset_table), h.last_frame_offset);
       h.block_size = static_cast<std::uint16_t>(FRAME_HEADER_SIZE + h.packet_size);
       h.previous_block_size = previous_block_size;
       h.channel = channel;
       h.frame_index = round;
-      fill_random(rng, h.recorded_40, sizeof h.recorded_40);
-      fill_random(rng, h.recorded_68, sizeof h.recorded_68);
-      fill_random(rng, h.recorded_104, sizeof h.recorded_104);
       // Now and then the sounder loses the bottom and records no depth.
-      h.water_depth = next_random(rng) % 250 == 0 ? 0.0f
-                                                  : static_cast<float>(boat.depth);
-      h.speed = static_cast<float>(boat.speed);
-
+      h.water_depth = next_random(sounding) % 250 == 0 ? 0.0f
+                                                       : static_cast<float>(boat.depth.value);
+      h.speed = static_cast<float>(boat.speed.value);
       encode_frame_header(h, header_bytes);
-      fill_random(rng, data, h.packet_size);
-      if (std::fwrite(header_bytes, 1, sizeof header_bytes, out) !=
-              sizeof header_bytes ||
+
+      // The channels of a round sound within a few milliseconds.
+      frame_time += static_cast<std::uint32_t>(next_random(track) % 3);
+      namespace r = recorded_field;
+      store_f32le(header_bytes + r::UPPER_LIMIT, 0.0f);
+      store_f32le(header_bytes + r::LOWER_LIMIT, lower_limit);
+      header_bytes[r::FREQUENCY] = frequency_code_for(channel);
+      store_u32le(header_bytes + r::UNIX_TIME, START_UNIX_TIME + frame_time / 1000);
+      store_f32le(header_bytes + r::TEMPERATURE, static_cast<float>(boat.temperature.value));
+      store_u32le(header_bytes + r::EASTING, static_cast<std::uint32_t>(rounded(boat.easting)));
+      store_u32le(header_bytes + r::NORTHING, static_cast<std::uint32_t>(rounded(boat.northing)));
+      store_f32le(header_bytes + r::COURSE, static_cast<float>(boat.course));
+      store_f32le(header_bytes + r::HEADING,
+                  static_cast<float>(wrapped_angle(boat.course + boat.leeway.value)));
+      store_u32le(header_bytes + r::MILLISECONDS, frame_time);
+
+      fill_echoes(data, h.packet_size, h.water_depth, lower_limit, echoes);
+      if (std::fwrite(header_bytes, 1, sizeof header_bytes, out) != sizeof header_bytes ||
           std::fwrite(data, 1, h.packet_size, out) != h.packet_size)
         return 0;
       previous_block_size = h.block_size;
       position += h.block_size;
     }
+    // A round with many channels must not make the next one start earlier.
+    boat.milliseconds = std::max(boat.milliseconds, frame_time);
   }
   return 1;
 }
