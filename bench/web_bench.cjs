@@ -230,7 +230,10 @@ async function main() {
     // A fresh browser for each size, so that each peak is its own.
     const folder = fs.mkdtempSync(path.join(fs.existsSync("/dev/shm") ? "/dev/shm" : os.tmpdir(),
                                             "logtrim-web-bench-"));
+    // The browser's profile, where it keeps large Blobs such as the copy,
+    // is on tmpfs too, as are the tool's log and copy.
     const session = await launch_browser(puppeteer, { viewport: { width: 1280, height: 720 },
+        profile_parent: folder,
         page_urls: [page_url, "file://" + path.join(folder, "read_floor.html")] });
     try {
       report(await bench_size(size, session, folder));

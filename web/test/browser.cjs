@@ -36,12 +36,14 @@ function start_recording_proxy(background) {
 }
 
 // Returns {browser, page, requests, background, close}. `options`:
-// {viewport, page_urls: the files the test opens}.
+// {viewport, page_urls: the files the test opens, profile_parent: where the
+// browser's profile goes, which also holds the Blobs it keeps on disk}.
 async function launch_browser(puppeteer, options) {
   const requests = [];
   const background = [];
   const proxy = await start_recording_proxy(background);
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), "logtrim-chromium-"));
+  const profile = fs.mkdtempSync(path.join(options.profile_parent || os.tmpdir(),
+                                           "logtrim-chromium-"));
   const browser = await puppeteer.launch({
     executablePath: CHROMIUM,
     headless: true,
