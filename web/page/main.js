@@ -230,7 +230,7 @@ function download(blob, name) {
   link.click();
   link.remove();
   // The download has its own hold on the blob by now.
-  setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  setTimeout(() => URL.revokeObjectURL(link.href), 10000);
 }
 
 // --- Channel group names -----------------------------------------------------
