@@ -1,9 +1,11 @@
 // Fuzz target: the input bytes are a log. Both passes run over it from a
-// real file, as the tool runs them, under several option sets, and what
-// they print and write is checked against a walk of the input made here.
+// real file, as the tool runs them, under several option sets, and so does
+// the depth profile; what they print, write and keep is checked against a
+// walk of the input made here.
 #include <stdio.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +13,7 @@
 
 #include "fuzz_support.h"
 #include "ops/cutter.h"
+#include "ops/profile.h"
 #include "ops/summary.h"
 #include "sonarlog/byte_order.h"
 #include "sonarlog/channels.h"
@@ -142,6 +145,48 @@ void run_passes(const std::uint8_t* data, std::size_t size) {
   check_copy(data, size, copy);
 }
 
+// The depth profile, with a bucket limit small enough that buckets merge:
+// every frame of channels 0 to 5 whose header is whole is in exactly one
+// bucket of its channel, every bucket but the last is of the full width,
+// and no range is inverted.
+log_profile profile;
+
+void check_profile(const std::uint8_t* data, std::size_t size) {
+  int max_buckets = 1 + (size > 1 ? data[1] % 7 : 0);
+  clear_captured_stdout();
+  FUZZ_CHECK(fseeko(log_file, 0, SEEK_SET) == 0);
+  std::clearerr(log_file);
+  FUZZ_CHECK(profile_log(log_file, max_buckets, profile) == 1);
+  FUZZ_CHECK(captured_stdout().empty());
+
+  std::uint64_t frames[CHANNEL_COUNT] = {};
+  std::uint64_t pos = std::min(size, FILE_HEADER_SIZE);
+  while (size - pos >= FRAME_HEADER_SIZE) {
+    frame_header h = decode_frame_header(data + pos);
+    if (h.channel < CHANNEL_COUNT) ++frames[h.channel];
+    pos += FRAME_HEADER_SIZE + h.packet_size;
+    if (pos > size) break;
+  }
+  for (std::size_t c = 0; c < CHANNEL_COUNT; ++c) {
+    const channel_profile& p = profile.channels[c];
+    FUZZ_CHECK(p.frames == frames[c]);
+    FUZZ_CHECK(p.bucket_count <= max_buckets);
+    std::uint64_t in_buckets = 0;
+    for (int b = 0; b < p.bucket_count; ++b) {
+      const profile_bucket& k = p.buckets[b];
+      FUZZ_CHECK(k.frames >= 1 && k.frames <= p.bucket_width);
+      FUZZ_CHECK(b == p.bucket_count - 1 || k.frames == p.bucket_width);
+      FUZZ_CHECK(k.missing_depth <= k.frames);
+      FUZZ_CHECK(std::isnan(k.min_depth) == std::isnan(k.max_depth));
+      // A depth above 0 feet but too small for a float in metres is 0 m.
+      FUZZ_CHECK(std::isnan(k.min_depth) || (k.min_depth >= 0 && k.min_depth <= k.max_depth));
+      FUZZ_CHECK(std::isnan(k.min_speed) || k.min_speed <= k.max_speed);
+      in_buckets += k.frames;
+    }
+    FUZZ_CHECK(in_buckets == frames[c]);
+  }
+}
+
 }  // namespace
 }  // namespace logtrim::fuzz
 
@@ -171,6 +216,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     run_passes(data, size);
   }
   run_options = {};
+  check_profile(data, size);
   std::fclose(log_file);
   return 0;
 }
