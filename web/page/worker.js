@@ -116,8 +116,9 @@ function load_module() {
       print: (line) => printed.push(line),
       printErr: (line) => printed.push(line),
     });
-    // This Emscripten hands back the module with a promise of its start in
-    // `ready`; later ones hand back the promise itself.
+    // The factory hands back a promise of the module; a module built
+    // without the build's wrapper hands back itself, with that promise in
+    // `ready`.
     module_ready = Promise.resolve(made.ready || made).then((M) => {
       M.WORKERFS.stream_ops.read = read_log;
       make_copy_device(M);
