@@ -6,8 +6,9 @@
 
 int main(int argc, char** argv) {
   logtrim::prepare_standard_output();
+  const char* const* args = logtrim::utf8_arguments(argc, argv);
   const char* log_path = nullptr;
-  int status = logtrim::parse_args(argc, argv, &log_path);
+  int status = logtrim::parse_args(argc, args, &log_path);
   if (status < 0) status = logtrim::process_log(log_path) ? 0 : 1;
   // Everything the run has to say goes to standard output; if that could
   // not be written, the run did not do its job.

@@ -1,7 +1,7 @@
-// What differs between the hosts the tool runs on: how the log and the copy
-// are opened, how two names are known to be one file, and how standard
-// output is set up. Everything else is the same code on every host; each
-// host has one implementation file of these functions.
+// What differs between the hosts the tool runs on: how the arguments arrive,
+// how the log and the copy are opened, how two names are known to be one
+// file, and how standard output is set up. Everything else is the same code
+// on every host; each host has one implementation file of these functions.
 #pragma once
 
 #include <cstdio>
@@ -12,6 +12,11 @@ namespace logtrim {
 /// Sets standard output up so that it passes the bytes the tool prints
 /// unchanged, whatever the host does with text by default.
 void prepare_standard_output();
+
+/// The run's arguments as UTF-8 strings, argv[0] to argv[argc - 1]: `argv`
+/// itself where the host hands them over so, and otherwise the host's own
+/// arguments converted, with `argc` set to their number.
+[[nodiscard]] const char* const* utf8_arguments(int& argc, char** argv);
 
 /// Opens the log at `path` (UTF-8) for reading in binary mode; nullptr when
 /// it cannot be opened or is a directory, which holds no log.

@@ -8,6 +8,9 @@ namespace logtrim {
 
 void prepare_standard_output() {}
 
+// The arguments are bytes here, UTF-8 on every current system.
+const char* const* utf8_arguments(int&, char** argv) { return argv; }
+
 std::FILE* open_log_file(const char* path) {
   std::FILE* f = std::fopen(path, "rb");
   // A directory opens for reading here but holds no log.

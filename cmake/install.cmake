@@ -8,6 +8,13 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
+# Windows: a zip of the tool, the README, the licence and the manual as
+# text.
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/package_windows.cmake)
+  return()
+endif()
+
 # Files made once at build time for installing: the manual page compressed
 # as distributions ship it (-n keeps name and time out, so that every
 # build gives the same bytes), and the Debian changelog.
@@ -144,6 +151,6 @@ set(CPACK_DEBIAN_DEVELOPMENT_DESCRIPTION
 package config: find_package(logtrim) gives the target logtrim::sonarlog.")
 include(CPack)
 
-if(BUILD_TESTING)
+if(BUILD_TESTING AND NOT WIN32)
   add_subdirectory(${PROJECT_SOURCE_DIR}/tests/install ${PROJECT_BINARY_DIR}/tests/install)
 endif()

@@ -235,11 +235,9 @@ TEST_F(cutter, large_frames_from_a_stream_that_cannot_seek_are_copied_whole) {
   }
   test::stream in = test::unseekable_read_stream(log);
   ASSERT_NE(std::fseek(in.get(), 0, SEEK_SET), 0);
-  char* data = nullptr;
-  std::size_t size = 0;
-  test::pass_result r = test::run_cut_streams(in.get(), open_memstream(&data, &size));
-  bytes copy(data, data + size);
-  std::free(data);
+  test::write_capture capture = test::capture_stream();
+  test::pass_result r = test::run_cut_streams(in.get(), capture.out);
+  bytes copy = test::captured_bytes(capture);
   EXPECT_EQ(r.result, 1);
   EXPECT_EQ(r.printed, "");
   EXPECT_EQ(copy, expected);
@@ -257,11 +255,9 @@ TEST_F(cutter, failed_read_is_reported) {
   } cases[] = {{0, 0}, {5, 0}, {8 + 100, 8}, {log.size() - 5000, 8 + 144 + 100}};
   for (const auto& c : cases) {
     test::stream in = test::failing_read_stream(log, c.good_bytes);
-    char* data = nullptr;
-    std::size_t size = 0;
-    test::pass_result r = test::run_cut_streams(in.get(), open_memstream(&data, &size));
-    bytes copy(data, data + size);
-    std::free(data);
+    test::write_capture capture = test::capture_stream();
+    test::pass_result r = test::run_cut_streams(in.get(), capture.out);
+    bytes copy = test::captured_bytes(capture);
     EXPECT_EQ(r.printed, "Read error!\n") << c.good_bytes;
     EXPECT_EQ(r.result, 0);
     EXPECT_EQ(copy, bytes(whole_copy.begin(), whole_copy.begin() + static_cast<long>(c.copied)))

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <numbers>
 
 #include "sonarlog/byte_order.h"
 #include "sonarlog/channels.h"
@@ -21,14 +22,10 @@ using test::bytes;
 constexpr std::uint64_t GOLDEN_FINGERPRINT = 0x52f5d6391ac227c2;
 
 bytes generate(const generator_settings& settings) {
-  char* data = nullptr;
-  std::size_t size = 0;
-  std::FILE* out = open_memstream(&data, &size);
-  EXPECT_EQ(write_generated_log(out, settings), 1);
-  std::fclose(out);
-  bytes log(data, data + size);
-  std::free(data);
-  return log;
+  test::write_capture capture = test::capture_stream();
+  EXPECT_EQ(write_generated_log(capture.out, settings), 1);
+  std::fclose(capture.out);
+  return test::captured_bytes(capture);
 }
 
 // 64-bit FNV-1a: a fingerprint of a whole log that is the same everywhere.
@@ -62,7 +59,7 @@ std::int32_t i32_at(const bytes& header, std::size_t offset) {
 // The smaller difference of two angles in radians, across the wrap at 2 pi.
 double angle_step(double a, double b) {
   double d = std::fabs(a - b);
-  return std::min(d, 2 * M_PI - d);
+  return std::min(d, 2 * std::numbers::pi - d);
 }
 
 TEST(generated_log, recorded_values_are_what_recorders_write) {
@@ -110,8 +107,8 @@ TEST(generated_log, recorded_values_are_what_recorders_write) {
     EXPECT_TRUE(temperature >= 10 && temperature <= 25) << temperature;
     float course = f32_at(header, r::COURSE);
     float heading = f32_at(header, r::HEADING);
-    EXPECT_TRUE(course >= 0 && course < 2 * M_PI) << course;
-    EXPECT_TRUE(heading >= 0 && heading < 2 * M_PI) << heading;
+    EXPECT_TRUE(course >= 0 && course < 2 * std::numbers::pi) << course;
+    EXPECT_TRUE(heading >= 0 && heading < 2 * std::numbers::pi) << heading;
     EXPECT_LE(angle_step(course, heading), 0.16);
     // Within a few kilometres of 10 E 45 N.
     EXPECT_NEAR(i32_at(header, r::EASTING), 1113195, 10000);

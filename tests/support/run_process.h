@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/log_builder.h"
+#include "support/temp_files.h"
 
 namespace logtrim::test {
 
@@ -14,28 +14,22 @@ struct process_result {
   int status = -1;  ///< exit status, or -1 if the process did not exit
 };
 
-/// Runs `program` with `args` in `dir`. Standard output is captured, or goes
-/// to `stdout_path` when that is given.
+/// Runs `program` with `args` (UTF-8) in `dir`. Standard output is
+/// captured, or goes to `stdout_path` when that is given. A program named
+/// without a folder is the one beside the test program (so the Windows
+/// build names the tool, whose build paths mean nothing to Windows).
 [[nodiscard]] process_result run_program(const std::string& program,
                                          const std::vector<std::string>& args,
                                          const std::filesystem::path& dir,
                                          const char* stdout_path = nullptr);
 
+/// The longest command line, in characters, that run_program can hand to
+/// a program on this host.
+[[nodiscard]] std::size_t longest_command_line();
+
 /// Runs the built logtrim, or the program that LOGTRIM_TOOL names.
 [[nodiscard]] process_result run_logtrim(const std::vector<std::string>& args,
                                          const std::filesystem::path& dir,
                                          const char* stdout_path = nullptr);
-
-/// A fresh empty folder for one test, removed at the end of the test.
-struct temp_dir {
-  std::filesystem::path path;
-  temp_dir();
-  ~temp_dir();
-  temp_dir(const temp_dir&) = delete;
-  temp_dir& operator=(const temp_dir&) = delete;
-};
-
-void write_file(const std::filesystem::path& path, const bytes& content);
-[[nodiscard]] bytes read_file(const std::filesystem::path& path);
 
 }  // namespace logtrim::test
