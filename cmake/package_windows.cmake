@@ -1,6 +1,7 @@
 # cpack -G ZIP in the Windows build: logtrim-<version>-win64.zip holds
-# logtrim.exe, the README, the licence when there is one, and the manual
-# page formatted as plain text at build time (Windows has no man).
+# logtrim.exe, the README, the licence when there is one, the manual page
+# formatted as plain text at build time (Windows has no man), and the page
+# logtrim.html when a web build made one (install_page.cmake).
 find_program(GROFF groff REQUIRED)
 set(manual_text ${PROJECT_BINARY_DIR}/logtrim.txt)
 add_custom_command(OUTPUT ${manual_text}
@@ -15,7 +16,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md ${manual_text} DESTINATION . COMPO
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT tool OPTIONAL)
 
 set(CPACK_PACKAGE_NAME logtrim)
-set(CPACK_PACKAGE_VENDOR "logtrim developers")
+set(CPACK_PACKAGE_VENDOR "The logtrim developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_FILE_NAME logtrim-${PROJECT_VERSION}-win64)
