@@ -114,9 +114,15 @@ function start_memory_watch(page, pids, blob_folder) {
                  renderer_start_kib: Math.max(0, ...pids.renderers.map((pid) => resident_kib(pid, "VmRSS"))),
                  browser_start_kib: resident_kib(pids.browser, "VmRSS") };
   let stopped = false;
+  // The peaks the kernel keeps may miss memory that was given back by
+  // other means than unmapping it, so the resident memory is sampled too.
   const sample = async () => {
     while (!stopped) {
       peak.blobs_on_disk = Math.max(peak.blobs_on_disk, folder_bytes(blob_folder));
+      for (const pid of pids.renderers) {
+        peak.renderer_hwm_kib = Math.max(peak.renderer_hwm_kib, resident_kib(pid, "VmRSS"));
+      }
+      peak.browser_hwm_kib = Math.max(peak.browser_hwm_kib, resident_kib(pids.browser, "VmRSS"));
       try {
         const metrics = await page.metrics();
         peak.page_heap = Math.max(peak.page_heap, metrics.JSHeapTotalSize);
@@ -142,7 +148,7 @@ function start_memory_watch(page, pids, blob_folder) {
       for (const pid of pids.renderers) {
         peak.renderer_hwm_kib = Math.max(peak.renderer_hwm_kib, resident_kib(pid));
       }
-      peak.browser_hwm_kib = resident_kib(pids.browser);
+      peak.browser_hwm_kib = Math.max(peak.browser_hwm_kib, resident_kib(pids.browser));
       return peak;
     },
   };
