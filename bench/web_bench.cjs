@@ -72,14 +72,57 @@ function warm(file) {
   child_process.spawnSync("cat", [file], { stdio: ["ignore", "ignore", "inherit"] });
 }
 
-// Peak memory while the page works: the heaps Chromium reports for the page
-// and its worker (the worker's with the buffers it holds), and the
-// renderer's peak resident memory.
-function start_memory_watch(page) {
-  const peak = { page_heap: 0, worker_heap: 0, renderer_hwm_kib: 0 };
+// Peak memory while the page works, for each pass on its own: the heaps
+// Chromium reports for the page and its worker (the worker's with the
+// buffers it holds), sampled every 50 ms, the peak resident memory of the
+// renderer process that runs both and of the browser process, which keeps
+// the Blobs, and the most the browser has paged out of its Blobs into its
+// profile (on tmpfs here, so memory too).
+function resident_kib(pid, field = "VmHWM") {
+  try {
+    const status = fs.readFileSync("/proc/" + pid + "/status", "utf8");
+    return Number(new RegExp(field + ":\\s+(\\d+)").exec(status)[1]);
+  } catch (error) {
+    return 0;  // Gone already.
+  }
+}
+
+function reset_resident_peak(pid) {
+  try {
+    fs.writeFileSync("/proc/" + pid + "/clear_refs", "5");
+  } catch (error) {
+    // Gone already.
+  }
+}
+
+function folder_bytes(folder) {
+  let total = 0;
+  try {
+    for (const entry of fs.readdirSync(folder, { withFileTypes: true })) {
+      const where = path.join(folder, entry.name);
+      total += entry.isDirectory() ? folder_bytes(where) : fs.statSync(where).size;
+    }
+  } catch (error) {
+    // Not made yet, or changing under us.
+  }
+  return total;
+}
+
+function start_memory_watch(page, pids, blob_folder) {
+  for (const pid of pids) reset_resident_peak(pid);
+  const peak = { page_heap: 0, worker_heap: 0, blobs_on_disk: 0, renderer_hwm_kib: 0, browser_hwm_kib: 0,
+                 renderer_start_kib: Math.max(0, ...pids.renderers.map((pid) => resident_kib(pid, "VmRSS"))),
+                 browser_start_kib: resident_kib(pids.browser, "VmRSS") };
   let stopped = false;
+  // The peaks the kernel keeps may miss memory that was given back by
+  // other means than unmapping it, so the resident memory is sampled too.
   const sample = async () => {
     while (!stopped) {
+      peak.blobs_on_disk = Math.max(peak.blobs_on_disk, folder_bytes(blob_folder));
+      for (const pid of pids.renderers) {
+        peak.renderer_hwm_kib = Math.max(peak.renderer_hwm_kib, resident_kib(pid, "VmRSS"));
+      }
+      peak.browser_hwm_kib = Math.max(peak.browser_hwm_kib, resident_kib(pids.browser, "VmRSS"));
       try {
         const metrics = await page.metrics();
         peak.page_heap = Math.max(peak.page_heap, metrics.JSHeapTotalSize);
@@ -99,18 +142,13 @@ function start_memory_watch(page) {
   const running = sample();
   return {
     peak,
-    stop: async (renderer_pids) => {
+    stop: async () => {
       stopped = true;
       await running;
-      for (const pid of renderer_pids) {
-        try {
-          const status = fs.readFileSync("/proc/" + pid + "/status", "utf8");
-          const hwm = Number(/VmHWM:\s+(\d+)/.exec(status)[1]);
-          peak.renderer_hwm_kib = Math.max(peak.renderer_hwm_kib, hwm);
-        } catch (error) {
-          // Gone already.
-        }
+      for (const pid of pids.renderers) {
+        peak.renderer_hwm_kib = Math.max(peak.renderer_hwm_kib, resident_kib(pid));
       }
+      peak.browser_hwm_kib = Math.max(peak.browser_hwm_kib, resident_kib(pids.browser));
       return peak;
     },
   };
@@ -136,10 +174,12 @@ async function read_floor(page, floor_url, log) {
   return Number(await page.evaluate(() => document.body.dataset.ms)) / 1000;
 }
 
-async function renderer_pids(browser) {
+async function browser_pids(browser) {
   const session = await browser.target().createCDPSession();
   const info = await session.send("SystemInfo.getProcessInfo");
-  return info.processInfo.filter((p) => p.type === "renderer").map((p) => p.id);
+  const renderers = info.processInfo.filter((p) => p.type === "renderer").map((p) => p.id);
+  const browser_pid = browser.process().pid;
+  return Object.assign([browser_pid, ...renderers], { renderers, browser: browser_pid });
 }
 
 async function page_scan(page, log) {
@@ -198,12 +238,17 @@ async function bench_size(size, session, folder) {
       runs.read.push(await read_floor(page, "file://" + floor_page, log));
     }
     // Memory in a round of its own: asking the worker for its heap while
-    // the library runs there slows the run.
-    const watch = start_memory_watch(page);
+    // the library runs there slows the run. The page is loaded first, so
+    // that its renderer is there to be watched from the scan's start.
+    await page.goto(page_url);
+    const pids = await browser_pids(browser);
+    const scan_watch = start_memory_watch(page, pids, session.profile);
     await page_scan(page, log);
+    const scan = await scan_watch.stop();
+    const copy_watch = start_memory_watch(page, pids, session.profile);
     fs.rmSync((await page_copy(browser, page, downloads)).file);
-    const peak = await watch.stop(await renderer_pids(browser));
-    return { size, bytes: fs.statSync(log).size, runs, peak };
+    const copy = await copy_watch.stop();
+    return { size, bytes: fs.statSync(log).size, runs, peak: { scan, copy } };
   } finally {
     fs.rmSync(folder, { recursive: true, force: true });
   }
@@ -221,9 +266,15 @@ function report(result) {
               m.page_copy_run.toFixed(3) + " | | | |");
   console.log("| " + mib(result.bytes) + " | (reading the file alone in the browser, once) | " +
               m.read.toFixed(3) + " | | | " + (result.bytes / 1048576 / m.read).toFixed(0) + " |");
-  console.log("peak memory: page heap " + mib(result.peak.page_heap) + ", worker heap " +
-              mib(result.peak.worker_heap) + ", renderer peak RSS " +
-              mib(result.peak.renderer_hwm_kib * 1024) + "; rounds: " +
+  for (const [pass, peak] of Object.entries(result.peak)) {
+    console.log("peak memory of the " + pass + ": page heap " + mib(peak.page_heap) +
+                ", worker heap " + mib(peak.worker_heap) + ", renderer peak RSS " +
+                mib(peak.renderer_hwm_kib * 1024) + " (from " + mib(peak.renderer_start_kib * 1024) +
+                "), browser process peak RSS " + mib(peak.browser_hwm_kib * 1024) + " (from " +
+                mib(peak.browser_start_kib * 1024) + ")" + ", Blobs paged to the profile " +
+                mib(peak.blobs_on_disk));
+  }
+  console.log("rounds: " +
               JSON.stringify(Object.fromEntries(Object.entries(result.runs).map(
                   ([k, v]) => [k, v.map((x) => Number(x.toFixed(3)))]))));
 }
@@ -239,6 +290,7 @@ async function main() {
     // is on tmpfs too, as are the tool's log and copy.
     const session = await launch_browser(puppeteer, { viewport: { width: 1280, height: 720 },
         profile_parent: folder,
+        extra_args: (process.env.LOGTRIM_CHROMIUM_FLAGS || "").split(" ").filter(Boolean),
         page_urls: [page_url, "file://" + path.join(folder, "read_floor.html")] });
     try {
       report(await bench_size(size, session, folder));

@@ -89,6 +89,93 @@ function read_log(stream, buffer, offset, length, position) {
   return end - position;
 }
 
+// Where the browser can suspend WebAssembly, the slices come from a byte
+// stream of the file instead, read into one buffer that is reused: each
+// slice that FileReaderSync reads is a new buffer, which the browser frees
+// only at its next collection, and a run that reads fast holds hundreds of
+// MiB of spent slices by then. The library's read of a descriptor returns,
+// when the slice held does not cover it, a promise that settles once the
+// stream has filled the buffer; the run is suspended meanwhile, and resumes
+// with the read served from the buffer. The stream goes on from where the
+// last slice ended, and starts anew at a seek.
+const stream_read = { armed: false, module: null, file: null, reader: null, next: 0,
+                      buffer: null };
+
+function close_stream() {
+  if (stream_read.reader) stream_read.reader.cancel().catch(() => {});
+  stream_read.reader = null;
+  stream_read.file = null;
+}
+
+async function fill_read_ahead(file, position, length) {
+  const want = Math.min(file.size, position + Math.max(READ_AHEAD_BYTES, length)) - position;
+  if (stream_read.file !== file || stream_read.next !== position) {
+    close_stream();
+    stream_read.reader = file.slice(position).stream().getReader({ mode: "byob" });
+    stream_read.file = file;
+    stream_read.next = position;
+  }
+  // The slice held is overwritten: it is not the one asked for.
+  read_ahead.file = null;
+  let buffer = stream_read.buffer;
+  if (!buffer || buffer.byteLength < want) buffer = new ArrayBuffer(Math.max(READ_AHEAD_BYTES, want));
+  stream_read.buffer = null;
+  let filled = 0;
+  try {
+    while (filled < want) {
+      const { value, done } = await stream_read.reader.read(
+          new Uint8Array(buffer, filled, want - filled));
+      if (done) break;
+      buffer = value.buffer;
+      filled += value.byteLength;
+    }
+  } catch (error) {
+    close_stream();
+    throw error;
+  }
+  stream_read.buffer = buffer;
+  stream_read.next = position + filled;
+  read_ahead.file = file;
+  read_ahead.start = position;
+  read_ahead.bytes = new Uint8Array(buffer, 0, filled);
+}
+
+// What a read of descriptor `fd` into the `iovcnt` buffers at `iov` needs
+// from the log that the slice held lacks: [file, position, length], or null.
+function missing_slice(M, fd, iov, iovcnt) {
+  const stream = M.FS.getStream(fd);
+  if (!stream || stream.stream_ops.read !== read_log) return null;
+  const file = stream.node.contents;
+  const position = stream.position;
+  let length = 0;
+  for (let i = 0; i < iovcnt; i++) length += M.HEAPU32[(iov >> 2) + 2 * i + 1];
+  const end = Math.min(position + length, file.size);
+  if (position >= end) return null;
+  const held_end = read_ahead.start + read_ahead.bytes.length;
+  if (read_ahead.file === file && position >= read_ahead.start && end <= held_end) return null;
+  return [file, position, length];
+}
+
+function suspending_read(fd_read) {
+  return (fd, iov, iovcnt, pnum) => {
+    const missing = stream_read.armed && missing_slice(stream_read.module, fd, iov, iovcnt);
+    if (!missing) return fd_read(fd, iov, iovcnt, pnum);
+    // Should the stream fail, the read is tried again as it would be
+    // without it, and fails or succeeds as that does.
+    const read = () => fd_read(fd, iov, iovcnt, pnum);
+    return fill_read_ahead(...missing).then(read, read);
+  };
+}
+
+// Calls the library's `name` with numeric arguments; a promise of its
+// result where the run can pause, its result at once otherwise.
+function call_library(M, name, args) {
+  if (!M.suspendable) return M["_" + name](...args);
+  const run = M.promising[name] || (M.promising[name] = WebAssembly.promising(M["_" + name]));
+  stream_read.armed = true;
+  return run(...args).finally(() => { stream_read.armed = false; });
+}
+
 // The copy's sink: a character device whose writes append to the copy.
 // It can be asked its position (the end of what was written), never moved.
 function make_copy_device(M) {
@@ -115,11 +202,14 @@ function load_module() {
     const made = createLogtrimModule({
       print: (line) => printed.push(line),
       printErr: (line) => printed.push(line),
+      suspendingRead: suspending_read,
     });
     // The factory hands back a promise of the module; a module built
     // without the build's wrapper hands back itself, with that promise in
     // `ready`.
     module_ready = Promise.resolve(made.ready || made).then((M) => {
+      M.promising = {};
+      stream_read.module = M;
       M.WORKERFS.stream_ops.read = read_log;
       make_copy_device(M);
       M.FS.mkdir(LOG_FOLDER);
@@ -139,12 +229,13 @@ function mount_log(M, file) {
   }
   read_ahead.file = null;
   read_ahead.bytes = new Uint8Array(0);
+  close_stream();
   FS.mount(M.WORKERFS, { files: [file] }, LOG_FOLDER);
   FS.chdir(LOG_FOLDER);
 }
 
 // Calls `name(argc, argv)` with the tool's arguments, argv[0] included.
-function call_with_args(M, name, args) {
+async function call_with_args(M, name, args) {
   const pointers = args.map((arg) => {
     const size = M.lengthBytesUTF8(arg) + 1;
     const p = M._malloc(size);
@@ -155,7 +246,7 @@ function call_with_args(M, name, args) {
   pointers.forEach((p, i) => { M.HEAP32[(argv >> 2) + i] = p; });
   M.HEAP32[(argv >> 2) + pointers.length] = 0;
   try {
-    return M.ccall(name, "number", ["number", "number"], [args.length, argv]);
+    return await call_library(M, name, [args.length, argv]);
   } finally {
     pointers.forEach((p) => M._free(p));
     M._free(argv);
@@ -163,8 +254,16 @@ function call_with_args(M, name, args) {
 }
 
 // The profile of every channel that has depth, as arrays per field.
-function read_profile(M, log_name) {
-  const count = M.ccall("page_profile", "number", ["string", "number"], [log_name, 2000]);
+async function read_profile(M, log_name) {
+  const size = M.lengthBytesUTF8(log_name) + 1;
+  const name = M._malloc(size);
+  M.stringToUTF8(log_name, name, size);
+  let count;
+  try {
+    count = await call_library(M, "page_profile", [name, 2000]);
+  } finally {
+    M._free(name);
+  }
   if (count < 0) return null;
   const at = (field) => M.cwrap("page_profile_" + field, "number", ["number", "number"]);
   const fields = {
@@ -204,26 +303,26 @@ function start_request(message, passes) {
 
 const handlers = {
   // The summary, as `logtrim LOG` prints it, then the profile for the chart.
-  open(M, message) {
+  async open(M, message) {
     start_request(message, 2);
     const name = message.file.name;
-    const status = call_with_args(M, "page_main", ["logtrim", name]);
+    const status = await call_with_args(M, "page_main", ["logtrim", name]);
     const text = printed_text();
     postMessage({ id: message.id, type: "summary", status, text });
     let profile = null;
     let profile_text = "";
     if (status === 0) {
       printed = [];
-      profile = read_profile(M, name);
+      profile = await read_profile(M, name);
       profile_text = printed_text();
     }
     return { status, text, profile, profile_text };
   },
 
   // What the copy with these arguments will hold, without writing it.
-  plan(M, message) {
+  async plan(M, message) {
     start_request(message, 1);
-    const status = call_with_args(M, "page_plan", message.args);
+    const status = await call_with_args(M, "page_plan", message.args);
     const text = printed_text();
     if (status !== 0) return { status, text };
     return { status, text, frames: M.ccall("page_plan_frames", "number", [], []),
@@ -231,10 +330,10 @@ const handlers = {
   },
 
   // The tool's copy run; the copy's bytes come out of the device.
-  save(M, message) {
+  async save(M, message) {
     start_request(message, 2);
     reset_copy();
-    const status = call_with_args(M, "page_main", message.args);
+    const status = await call_with_args(M, "page_main", message.args);
     const text = printed_text();
     const name = M.UTF8ToString(M.ccall("page_copy_name", "number", [], []));
     const blob = finished_copy();
@@ -263,7 +362,7 @@ onmessage = (event) => {
       const M = await load_module();
       if (message.file) mount_log(M, message.file);
       const start = performance.now();
-      const result = handlers[message.type](M, message);
+      const result = await handlers[message.type](M, message);
       post_progress(true);
       postMessage({ id: message.id, type: "done", run_ms: performance.now() - start, ...result });
     } catch (error) {

@@ -35,7 +35,7 @@ function start_recording_proxy(background) {
   });
 }
 
-// Returns {browser, page, requests, background, close}. `options`:
+// Returns {browser, page, requests, background, profile, close}. `options`:
 // {viewport, page_urls: the files the test opens, profile_parent: where the
 // browser's profile goes, which also holds the Blobs it keeps on disk}.
 async function launch_browser(puppeteer, options) {
@@ -56,6 +56,7 @@ async function launch_browser(puppeteer, options) {
       "--proxy-bypass-list=<-loopback>",
       "--enable-precise-memory-info",
       "--disable-features=NetworkTimeServiceQuerying",
+      ...(options.extra_args || []),
     ],
   });
   const page = await browser.newPage();
@@ -86,7 +87,7 @@ async function launch_browser(puppeteer, options) {
     proxy.close();
     fs.rmSync(profile, { recursive: true, force: true });
   };
-  return { browser, page, requests, background, close };
+  return { browser, page, requests, background, profile, close };
 }
 
 // Saves downloads into `folder` and resolves, for the next download, with

@@ -175,6 +175,9 @@ const CASES = [
   { log: "five.sl2", range: ["0", "-1"], letters: "" },
   { log: "notes.txt", range: ["0", "-1"], letters: "p" },
   { log: "cut_short.sl2", range: ["0", "-1"], letters: "" },
+  // Longer than one slice of the page's reads: the scan's passes and the
+  // copy's, which starts in the middle, go on across slices.
+  { log: "long.sl2", range: ["1000", "-1"], letters: "" },
 ];
 
 async function run_case(browser, page, c, number) {
