@@ -21,9 +21,9 @@ namespace {
 // The walk reads the log in 1 MiB blocks, straight into its own buffer, so
 // the log's stream needs no buffer of its own. The copy goes out in runs of
 // kept frames: long runs go straight to the file, and short ones (a run
-// between dropped frames) collect in a large stream buffer, so that a write
-// call carries at least 256 KiB. Static, so that no run allocates it; a run
-// writes at most one copy.
+// between dropped frames) collect in a large stream buffer and go out
+// 256 KiB at a time. Static, so that no run allocates it; a run writes at
+// most one copy.
 constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
 char copy_buffer[COPY_BUFFER_SIZE];
 
