@@ -68,9 +68,7 @@ int process_log(const char* log_path) {
   // The file header says nothing the summary needs; a log shorter than it
   // simply has no frames.
   file_header header;
-  if (std::fread(header.bytes, 1, sizeof header.bytes, log.get()) !=
-          sizeof header.bytes &&
-      std::ferror(log.get())) {
+  if (!read_file_header(log.get(), header)) {
     print_read_error();
     return 0;
   }

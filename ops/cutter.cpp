@@ -90,14 +90,6 @@ cut_outcome copy_frames(std::FILE* in, std::FILE* out, copy_state& state) {
   return step == walk_step::read_error ? cut_outcome::read_error : cut_outcome::done;
 }
 
-// Reads the file header; a log shorter than it gets the bytes there are,
-// then zeros.
-bool read_file_header(std::FILE* in, file_header& fh) {
-  fh = {};
-  std::size_t got = std::fread(fh.bytes, 1, sizeof fh.bytes, in);
-  return got == sizeof fh.bytes || !std::ferror(in);
-}
-
 cut_outcome copy_log(std::FILE* in, std::FILE* out) {
   file_header fh;
   if (!read_file_header(in, fh)) return cut_outcome::read_error;

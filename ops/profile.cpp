@@ -13,10 +13,6 @@ namespace {
 
 constexpr float NONE = std::numeric_limits<float>::quiet_NaN();
 
-// The same tests as the summary's: a missing or broken reading is counted,
-// never drawn.
-bool is_real_depth(float depth) { return std::isfinite(depth) && depth > 0; }
-
 // Widens [lo, hi] by `v`; a range of NaN is empty.
 void widen(float& lo, float& hi, float v) {
   if (std::isnan(lo) || v < lo) lo = v;
@@ -85,13 +81,12 @@ int profile_log(std::FILE* in, int max_buckets, log_profile& profile) {
 
   // A log shorter than its file header simply has no frames.
   file_header fh;
-  std::size_t got = std::fread(fh.bytes, 1, sizeof fh.bytes, in);
-  if (std::ferror(in)) {
+  if (!read_file_header(in, fh)) {
     print_read_error();
     return 0;
   }
   frame_walk w;
-  start_walk(w, in, got);
+  start_walk(w, in, FILE_HEADER_SIZE);
   walk_step step;
   while ((step = next_frame(w)) == walk_step::frame || step == walk_step::cut_off) {
     if (w.header.channel < CHANNEL_COUNT)

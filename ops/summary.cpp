@@ -11,9 +11,7 @@ namespace logtrim {
 // State of the one scan of a run.
 static channel_stats_table stats_table;
 
-static bool is_real_depth(float depth) {
-  return std::isfinite(depth) && depth > 0;
-}
+bool is_real_depth(float depth) { return std::isfinite(depth) && depth > 0; }
 
 void update_channel_stats(const frame_header& h) {
   if (h.channel >= CHANNEL_COUNT) return;

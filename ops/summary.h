@@ -46,6 +46,11 @@ void update_channel_stats(const frame_header& header);
 /// Prints the report of the record in `slot`, if any, and empties the slot.
 void print_channel_stats(std::optional<channel_stats>& slot);
 
+/// A reading of the water's depth that is one: finite and above zero. The
+/// others (0, negative, NaN, infinite) are counted as soundings without
+/// depth and never widen a range.
+[[nodiscard]] bool is_real_depth(float depth);
+
 /// Feet to metres, computed in double and rounded back to single precision.
 [[nodiscard]] float feet_to_meters(float feet);
 

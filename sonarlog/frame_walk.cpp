@@ -13,6 +13,12 @@ namespace logtrim {
 static unsigned char walk_buffer[MAX_FRAME_SIZE + WALK_BLOCK_SIZE];
 static unsigned char* const block = walk_buffer + MAX_FRAME_SIZE;
 
+bool read_file_header(std::FILE* in, file_header& header) {
+  header = {};
+  std::size_t got = std::fread(header.bytes, 1, sizeof header.bytes, in);
+  return got == sizeof header.bytes || !std::ferror(in);
+}
+
 void start_walk(frame_walk& w, std::FILE* in, std::uint64_t position) {
   w = frame_walk{};
   w.in = in;

@@ -52,6 +52,11 @@ struct frame_walk {
   bool failed = false;             ///< the last read reported an error
 };
 
+/// Reads the 8-byte file header that stands before the frames; a log
+/// shorter than it gets the bytes there are, then zeros. False on a read
+/// error.
+[[nodiscard]] bool read_file_header(std::FILE* in, file_header& header);
+
 /// Starts a walk of the frames of `in` from its current position, which is
 /// `position` bytes into the file (8, after the file header). The walk's
 /// buffer is shared by all walks: one walk at a time.

@@ -69,12 +69,17 @@ const READ_AHEAD_BYTES = 16 << 20;
 const read_ahead = { file: null, start: 0, bytes: new Uint8Array(0) };
 const file_reader = new FileReaderSync();
 
+// True when the slice held has the bytes of `file` from `position` to `end`.
+function slice_holds(file, position, end) {
+  return read_ahead.file === file && position >= read_ahead.start &&
+         end <= read_ahead.start + read_ahead.bytes.length;
+}
+
 function read_log(stream, buffer, offset, length, position) {
   const file = stream.node.contents;
   if (position >= file.size) return 0;
   const end = Math.min(position + length, file.size);
-  const held_end = read_ahead.start + read_ahead.bytes.length;
-  if (read_ahead.file !== file || position < read_ahead.start || end > held_end) {
+  if (!slice_holds(file, position, end)) {
     const slice_end = Math.min(file.size, position + Math.max(READ_AHEAD_BYTES, length));
     read_ahead.bytes = new Uint8Array(
         file_reader.readAsArrayBuffer(file.slice(position, slice_end)));
@@ -150,9 +155,7 @@ function missing_slice(M, fd, iov, iovcnt) {
   let length = 0;
   for (let i = 0; i < iovcnt; i++) length += M.HEAPU32[(iov >> 2) + 2 * i + 1];
   const end = Math.min(position + length, file.size);
-  if (position >= end) return null;
-  const held_end = read_ahead.start + read_ahead.bytes.length;
-  if (read_ahead.file === file && position >= read_ahead.start && end <= held_end) return null;
+  if (position >= end || slice_holds(file, position, end)) return null;
   return [file, position, length];
 }
 
