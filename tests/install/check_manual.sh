@@ -68,5 +68,6 @@ run_example
 
 # The sizes the page gives for the side-scan example.
 sizes="log of $(stat -c %s trip.sl2) bytes a copy of $(stat -c %s trip_0--1.sl2) bytes"
-tr -s ' \n' '  ' <<<"$page" | grep -qF "$sizes" || fail "the page does not say: $sizes"
+flat_page="$(tr -s ' \n' '  ' <<<"$page")"
+grep -qF "$sizes" <<<"$flat_page" || fail "the page does not say: $sizes"
 echo "manual page: no warnings, $examples examples print what the page shows"
