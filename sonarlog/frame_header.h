@@ -35,7 +35,8 @@ inline constexpr std::size_t RECORDED_40 = 40;  // 24 bytes
 inline constexpr std::size_t WATER_DEPTH = 64;
 inline constexpr std::size_t RECORDED_68 = 68;  // 32 bytes
 inline constexpr std::size_t SPEED = 100;
-inline constexpr std::size_t RECORDED_104 = 104;  // 40 bytes
+inline constexpr std::size_t RECORDED_104 = 104;  // 36 bytes
+inline constexpr std::size_t TIME_MS = 140;
 }  // namespace frame_field
 
 /// A decoded frame header. The recorded values that the tool has no use for
@@ -54,7 +55,9 @@ inline constexpr std::size_t RECORDED_104 = 104;  // 40 bytes
 ///       64    4 water_depth           f32, feet
 ///       68   32 recorded_68
 ///      100    4 speed                 f32, as recorded
-///      104   40 recorded_104
+///      104   36 recorded_104
+///      140    4 time_ms               milliseconds on the unit's clock,
+///                                     shared by all channels
 struct frame_header {
   std::uint32_t frame_offset = 0;
   std::uint32_t last_frame_offset[CHANNEL_COUNT] = {};
@@ -67,7 +70,10 @@ struct frame_header {
   float water_depth = 0;
   unsigned char recorded_68[32] = {};
   float speed = 0;
-  unsigned char recorded_104[40] = {};
+  unsigned char recorded_104[36] = {};
+  /// Never decreases in the order of the file; it starts wherever the
+  /// unit's clock stood, so only differences between frames mean anything.
+  std::uint32_t time_ms = 0;
 };
 
 /// Decodes the 144 little-endian bytes at `bytes`.

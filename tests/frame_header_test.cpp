@@ -36,7 +36,9 @@ test::bytes spelled_header() {
   for (std::size_t i = 68; i < 100; ++i) b[i] = static_cast<unsigned char>(0xF0 ^ i);
   const unsigned char speed[] = {0x00, 0x00, 0xC0, 0xBF};  // 100 speed -1.5f
   std::memcpy(b.data() + 100, speed, 4);
-  for (std::size_t i = 104; i < 144; ++i) b[i] = static_cast<unsigned char>(255 - i);
+  for (std::size_t i = 104; i < 140; ++i) b[i] = static_cast<unsigned char>(255 - i);
+  const unsigned char time[] = {0x47, 0x1B, 0x14, 0x00};  // 140 time_ms 1317703
+  std::memcpy(b.data() + 140, time, 4);
   return b;
 }
 
@@ -55,7 +57,8 @@ TEST(frame_header, decodes_every_field_at_its_offset) {
   EXPECT_EQ(h.speed, -1.5f);
   EXPECT_EQ(h.recorded_40[0], 40);
   EXPECT_EQ(h.recorded_68[31], 0xF0 ^ 99);
-  EXPECT_EQ(h.recorded_104[39], 255 - 143);
+  EXPECT_EQ(h.recorded_104[35], 255 - 139);
+  EXPECT_EQ(h.time_ms, 1317703u);
 }
 
 TEST(frame_header, encode_reproduces_all_144_bytes) {
