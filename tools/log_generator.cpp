@@ -78,23 +78,26 @@ std::uint8_t frequency_code_for(std::uint16_t channel) {
 }
 
 // The displayed range: from the surface down to the first of the
-// recorder's steps that shows the bottom.
+// recorder's steps below the bottom, so that the bottom lies inside the
+// echo picture, never on its last sample.
 float lower_limit_for(double depth) {
   for (double step : {20.0, 40.0, 60.0, 80.0})
-    if (depth <= step) return static_cast<float>(step);
+    if (depth < step) return static_cast<float>(step);
   return 100;
 }
 
-// 10 degrees east, 45 degrees north, in metres of the spherical Mercator
-// projection (earth radius 6378137 m): R * lon and R * ln(tan(pi/4 + lat/2)).
-constexpr double START_EASTING = 1113194.9079327357;
-constexpr double START_NORTHING = 5621521.486192066;
+// 10 degrees east, 45 degrees north, in Mercator metres of MERCATOR_RADIUS:
+// R * lon and R * ln(tan(pi/4 + lat/2)).
+constexpr double START_EASTING = 1109462.576165591;
+constexpr double START_NORTHING = 5602673.588961234;
 // Mercator metres per metre on the ground at 45 degrees: 1 / cos(45 deg).
 constexpr double MERCATOR_SCALE = 1.4142135623730951;
 // A speed as recorded, taken as knots, in metres per second.
 constexpr double METRES_PER_SECOND_PER_KNOT = 1852.0 / 3600.0;
-// 2026-06-12 08:00:00 UTC.
-constexpr std::uint32_t START_UNIX_TIME = 1781251200;
+// Recorders start a log wherever the unit's clock and each channel's frame
+// counter stand: seeded starts below these.
+constexpr std::uint64_t START_TIME_SPAN_MS = 4000000;
+constexpr std::uint64_t START_INDEX_SPAN = 8000;
 
 // Each value follows a slope that itself changes slowly, so the readings
 // drift smoothly like a boat over a sloping bottom.
@@ -121,10 +124,30 @@ struct boat_state {
   double course = 0;         // radians
   double easting = START_EASTING;
   double northing = START_NORTHING;
-  std::uint32_t milliseconds = 0;
+  std::uint32_t milliseconds = 0;  // counts on modulo 2^32, as the unit's clock
 };
 
-// One round of soundings later: depth and speed drift as they always have
+// Where each channel stands: its own frame counter, and for a traditional
+// channel the ping it next sounds at.
+struct channel_state {
+  std::uint32_t frame_index = 0;
+  std::uint64_t next_ping = 0;
+};
+
+bool is_traditional(std::uint16_t channel) { return channel == 0 || channel == 1; }
+
+// A traditional channel sounds at about every second ping. Now and then it
+// waits one ping more or less, so that the two drift out of step and end
+// with different counts, as recorded.
+std::uint64_t next_traditional_ping(std::uint64_t ping, random_source& r) {
+  switch (next_random(r) % 32) {
+    case 0: return ping + 1;
+    case 1: return ping + 3;
+    default: return ping + 2;
+  }
+}
+
+// One ping later: depth and speed drift as they always have
 // (their own random source, so the other values do not move them), the
 // rest follows along the track.
 void advance(boat_state& boat, random_source& sounding, random_source& track) {
@@ -165,6 +188,7 @@ int write_generated_log(std::FILE* out, const generator_settings& settings) {
   random_source sounding{settings.seed};
   random_source track{settings.seed ^ 0x747261636b000000ULL};
   random_source echoes{settings.seed ^ 0x6563686f00000000ULL};
+  random_source schedule{settings.seed ^ 0x70696e6700000000ULL};
 
   unsigned char file_header_bytes[FILE_HEADER_SIZE] = {};
   store_u16le(file_header_bytes + 0, GENERATED_FORMAT);
@@ -179,6 +203,17 @@ int write_generated_log(std::FILE* out, const generator_settings& settings) {
   boat.northing += (next_unit(track) - 0.5) * 4000;
   boat.course = next_unit(track) * TWO_PI;
   boat.temperature.value = 14 + 6 * next_unit(track);
+  boat.milliseconds = settings.start_time_ms.value_or(
+      static_cast<std::uint32_t>(next_random(schedule) % START_TIME_SPAN_MS));
+
+  std::vector<channel_state> channels(settings.channels.size());
+  std::uint64_t traditional_seen = 0;
+  for (std::size_t i = 0; i < channels.size(); ++i) {
+    if (!settings.indices_from_zero && !settings.lockstep)
+      channels[i].frame_index = static_cast<std::uint32_t>(next_random(schedule) % START_INDEX_SPAN);
+    // The traditional channels take turns from the first pings on.
+    if (is_traditional(settings.channels[i])) channels[i].next_ping = traditional_seen++ % 2;
+  }
 
   std::uint64_t position = FILE_HEADER_SIZE;
   std::uint32_t offset_table[CHANNEL_COUNT] = {};
@@ -186,11 +221,17 @@ int write_generated_log(std::FILE* out, const generator_settings& settings) {
   unsigned char header_bytes[FRAME_HEADER_SIZE];
   unsigned char data[MAX_PACKET_SIZE];
 
-  for (std::uint32_t round = 0; !settings.channels.empty(); ++round) {
-    advance(boat, sounding, track);
+  for (std::uint64_t ping = 0; !settings.channels.empty(); ++ping) {
+    if (ping > 0) advance(boat, sounding, track);
     float lower_limit = lower_limit_for(boat.depth.value);
     std::uint32_t frame_time = boat.milliseconds;
-    for (std::uint16_t channel : settings.channels) {
+    for (std::size_t i = 0; i < channels.size(); ++i) {
+      std::uint16_t channel = settings.channels[i];
+      channel_state& state = channels[i];
+      if (!settings.lockstep && is_traditional(channel)) {
+        if (ping < state.next_ping) continue;
+        state.next_ping = next_traditional_ping(ping, schedule);
+      }
       frame_header h;
       h.packet_size = packet_size_for(channel);
       if (position + FRAME_HEADER_SIZE + h.packet_size > settings.size) return 1;
@@ -202,27 +243,25 @@ int write_generated_log(std::FILE* out, const generator_settings& settings) {
       h.block_size = static_cast<std::uint16_t>(FRAME_HEADER_SIZE + h.packet_size);
       h.previous_block_size = previous_block_size;
       h.channel = channel;
-      h.frame_index = round;
+      h.frame_index = settings.lockstep ? static_cast<std::uint32_t>(ping) : state.frame_index++;
       // Now and then the sounder loses the bottom and records no depth.
       h.water_depth = next_random(sounding) % 250 == 0 ? 0.0f
                                                        : static_cast<float>(boat.depth.value);
       h.speed = static_cast<float>(boat.speed.value);
+      h.time_ms = frame_time;
       encode_frame_header(h, header_bytes);
 
-      // The channels of a round sound within a few milliseconds.
-      frame_time += static_cast<std::uint32_t>(next_random(track) % 3);
       namespace r = recorded_field;
       store_f32le(header_bytes + r::UPPER_LIMIT, 0.0f);
       store_f32le(header_bytes + r::LOWER_LIMIT, lower_limit);
       header_bytes[r::FREQUENCY] = frequency_code_for(channel);
-      store_u32le(header_bytes + r::UNIX_TIME, START_UNIX_TIME + frame_time / 1000);
+      store_u32le(header_bytes + r::UNIT_CLOCK, settings.no_unit_clock ? 0xFFFFFFFF : frame_time);
       store_f32le(header_bytes + r::TEMPERATURE, static_cast<float>(boat.temperature.value));
       store_u32le(header_bytes + r::EASTING, static_cast<std::uint32_t>(rounded(boat.easting)));
       store_u32le(header_bytes + r::NORTHING, static_cast<std::uint32_t>(rounded(boat.northing)));
       store_f32le(header_bytes + r::COURSE, static_cast<float>(boat.course));
       store_f32le(header_bytes + r::HEADING,
                   static_cast<float>(wrapped_angle(boat.course + boat.leeway.value)));
-      store_u32le(header_bytes + r::MILLISECONDS, frame_time);
 
       fill_echoes(data, h.packet_size, h.water_depth, lower_limit, echoes);
       if (std::fwrite(header_bytes, 1, sizeof header_bytes, out) != sizeof header_bytes ||
@@ -230,9 +269,13 @@ int write_generated_log(std::FILE* out, const generator_settings& settings) {
         return 0;
       previous_block_size = h.block_size;
       position += h.block_size;
+      // The channels of a ping sound within a few milliseconds.
+      frame_time += static_cast<std::uint32_t>(next_random(track) % 3);
     }
-    // A round with many channels must not make the next one start earlier.
-    boat.milliseconds = std::max(boat.milliseconds, frame_time);
+    // A ping with many channels must not make the next one start earlier.
+    // Differences, not values, so that the clock may pass 2^32.
+    if (static_cast<std::int32_t>(frame_time - boat.milliseconds) > 0)
+      boat.milliseconds = frame_time;
   }
   return 1;
 }

@@ -1,9 +1,13 @@
 // make_test_log: writes a generated sonar log of a given size.
 //
-//   make_test_log [-s SEED] [-c CHANNELS] OUTPUT SIZE
+//   make_test_log [-s SEED] [-c CHANNELS] [-z] [-u] [-l] OUTPUT SIZE
 //
 // SIZE is a number of bytes with an optional K, M or G (powers of 1024);
-// CHANNELS a comma-separated list of channel numbers (default 0,2,5).
+// CHANNELS a comma-separated list of channel numbers (default 0,1,2,5).
+// Each channel counts its own frames from a seeded start: -z starts every
+// channel at 0, as a fresh recording does. -u writes a unit without a clock
+// (0xFFFFFFFF at offset 60). -l writes every channel at every ping with one
+// shared frame index from 0.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +18,7 @@
 namespace {
 
 const char* const USAGE =
-    "Usage: make_test_log [-s SEED] [-c CHANNELS] OUTPUT SIZE[K|M|G]";
+    "Usage: make_test_log [-s SEED] [-c CHANNELS] [-z] [-u] [-l] OUTPUT SIZE[K|M|G]";
 
 bool parse_u64(const char* text, unsigned long long& value, char* suffix) {
   errno = 0;
@@ -62,14 +66,22 @@ bool parse_channels(const char* text, std::vector<std::uint16_t>& channels) {
 int main(int argc, char** argv) {
   logtrim::generator_settings settings;
   int i = 1;
-  for (; i + 1 < argc && argv[i][0] == '-'; i += 2) {
+  for (; i < argc && argv[i][0] == '-'; ++i) {
     unsigned long long seed = 0;
     char suffix = 0;
-    if (std::strcmp(argv[i], "-s") == 0 && parse_u64(argv[i + 1], seed, &suffix) &&
-        suffix == '\0') {
+    const char* value = i + 1 < argc ? argv[i + 1] : "";
+    if (std::strcmp(argv[i], "-z") == 0) {
+      settings.indices_from_zero = true;
+    } else if (std::strcmp(argv[i], "-u") == 0) {
+      settings.no_unit_clock = true;
+    } else if (std::strcmp(argv[i], "-l") == 0) {
+      settings.lockstep = true;
+    } else if (std::strcmp(argv[i], "-s") == 0 && parse_u64(value, seed, &suffix) &&
+               suffix == '\0') {
       settings.seed = seed;
-    } else if (std::strcmp(argv[i], "-c") == 0 &&
-               parse_channels(argv[i + 1], settings.channels)) {
+      ++i;
+    } else if (std::strcmp(argv[i], "-c") == 0 && parse_channels(value, settings.channels)) {
+      ++i;
     } else {
       std::puts(USAGE);
       return 1;
