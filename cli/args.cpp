@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "cli/time_span.h"
 #include "sonarlog/run_options.h"
 
 namespace logtrim {
@@ -51,6 +52,19 @@ bool parse_cut_range(const char* text) {
   if (cut_start >= cut_end) return false;
   run_options.cut_start = cut_start;
   run_options.cut_end = cut_end;
+  run_options.cut_by_time = false;
+  return true;
+}
+
+// "FROM-TO": a span of time since the log's first frame, which replaces an
+// earlier range of frame indices.
+bool parse_time_range(const char* text) {
+  time_span span;
+  if (!parse_time_span(text, span)) return false;
+  run_options.time_from = span.from;
+  run_options.time_to = span.to;
+  run_options.time_to_end = span.to_end;
+  run_options.cut_by_time = true;
   return true;
 }
 
@@ -110,6 +124,11 @@ int parse_args(int argc, const char* const* argv, const char** log_path) {
     } else if (option == 'c' && has_value) {
       if (!parse_cut_range(argv[++i])) {
         std::puts("Wrong cut argument");
+        return 1;
+      }
+    } else if (option == 't') {
+      if (!has_value || !parse_time_range(argv[++i])) {
+        std::puts("Wrong time argument");
         return 1;
       }
     }

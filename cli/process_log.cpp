@@ -41,8 +41,7 @@ int write_trimmed_copy(std::FILE* log, const char* log_path) {
   }
   std::clearerr(log);
 
-  std::string out_name =
-      make_output_name(log_path, run_options.cut_start, run_options.cut_end);
+  std::string out_name = copy_name(log_path);
   // Creating the log itself under another name would destroy it unread.
   std::FILE* out = names_open_file(out_name, log) ? nullptr : create_copy_file(out_name);
   if (!out) {

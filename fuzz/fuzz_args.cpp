@@ -1,6 +1,7 @@
 // Fuzz target: the input bytes are the arguments after the program name,
 // each ended by a zero byte. The parser's outcome is checked against the
-// command line's rules, worked out here on their own with strtol.
+// command line's rules, worked out here on their own with strtol and by
+// taking times apart at their colons.
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -42,6 +43,60 @@ bool model_range(const char* text, run_options_record& o) {
   if (static_cast<std::uint32_t>(start) >= static_cast<std::uint32_t>(stop)) return false;
   o.cut_start = static_cast<std::uint32_t>(start);
   o.cut_end = static_cast<std::uint32_t>(stop);
+  o.cut_by_time = false;
+  return true;
+}
+
+bool all_digits(const std::string& s) {
+  for (char c : s)
+    if (c < '0' || c > '9') return false;
+  return !s.empty();
+}
+
+// One time, S, M:SS or H:MM:SS with an optional fraction of 1 to 3 digits,
+// taken apart at its point and colons, in milliseconds.
+bool model_time(const std::string& text, std::uint64_t& ms) {
+  std::size_t point = text.find('.');
+  std::string whole = text.substr(0, point);
+  std::string fraction = point == std::string::npos ? "0" : text.substr(point + 1);
+  if (!all_digits(fraction) || fraction.size() > 3) return false;
+  std::vector<std::string> fields;
+  for (std::size_t from = 0;;) {
+    std::size_t colon = whole.find(':', from);
+    fields.push_back(whole.substr(from, colon - from));
+    if (colon == std::string::npos) break;
+    from = colon + 1;
+  }
+  if (fields.size() > 3) return false;
+  for (const std::string& f : fields)
+    if (!all_digits(f)) return false;
+  errno = 0;
+  unsigned __int128 total = std::strtoull(fields[0].c_str(), nullptr, 10);
+  if (errno == ERANGE) return false;
+  for (std::size_t i = 1; i < fields.size(); ++i) {
+    if (fields[i].size() != 2 || fields[i] >= "60") return false;
+    total = total * 60 + std::strtoull(fields[i].c_str(), nullptr, 10);
+  }
+  total = total * 1000 + std::strtoull((fraction + "00").substr(0, 3).c_str(), nullptr, 10);
+  if (total > 0xFFFFFFFFu) return false;
+  ms = static_cast<std::uint64_t>(total);
+  return true;
+}
+
+// FROM-TO, split at the first hyphen; TO may be empty.
+bool model_span(const char* text, run_options_record& o) {
+  std::string s = text;
+  std::size_t hyphen = s.find('-');
+  if (hyphen == std::string::npos) return false;
+  std::uint64_t from = 0, to = 0xFFFFFFFFu;
+  if (!model_time(s.substr(0, hyphen), from)) return false;
+  std::string rest = s.substr(hyphen + 1);
+  bool to_end = rest.empty();
+  if (!to_end && (!model_time(rest, to) || from >= to)) return false;
+  o.cut_by_time = true;
+  o.time_from = static_cast<std::uint32_t>(from);
+  o.time_to = static_cast<std::uint32_t>(to);
+  o.time_to_end = to_end;
   return true;
 }
 
@@ -91,6 +146,11 @@ outcome model_parse(const std::vector<const char*>& argv) {
     if (option == 'c' && has_value && !model_range(argv[++i], m.options)) {
       m.status = 1;
       m.printed = "Wrong cut argument\n";
+      return m;
+    }
+    if (option == 't' && (!has_value || !model_span(argv[++i], m.options))) {
+      m.status = 1;
+      m.printed = "Wrong time argument\n";
       return m;
     }
   }
@@ -151,6 +211,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(run_options.delete_traditional == expected.options.delete_traditional);
   FUZZ_CHECK(run_options.delete_downscan == expected.options.delete_downscan);
   FUZZ_CHECK(run_options.delete_sidescan == expected.options.delete_sidescan);
+  FUZZ_CHECK(run_options.cut_by_time == expected.options.cut_by_time);
+  FUZZ_CHECK(run_options.time_from == expected.options.time_from);
+  FUZZ_CHECK(run_options.time_to == expected.options.time_to);
+  FUZZ_CHECK(run_options.time_to_end == expected.options.time_to_end);
+  // An accepted span of time always has its start below its end, or runs
+  // to the end of the log.
+  FUZZ_CHECK(!run_options.cut_by_time || run_options.time_from < run_options.time_to ||
+             run_options.time_to_end);
   FUZZ_CHECK(status != CONTINUE || run_options.info_only == expected.options.info_only);
 
   for (char* p : owned) std::free(p);

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 
 #include "fuzz_support.h"
@@ -39,21 +40,34 @@ const run_options_record FIXED_OPTIONS[] = {
     {.delete_sidescan = true, .cut_start = 1, .cut_end = 5},
     {.delete_traditional = true, .delete_downscan = true, .delete_sidescan = true,
      .cut_start = 0, .cut_end = UINT32_MAX},
+    {.cut_by_time = true, .time_from = 0, .time_to = UINT32_MAX, .time_to_end = true},
+    {.delete_sidescan = true, .cut_by_time = true, .time_from = 100, .time_to = 5000},
 };
 
+// Bit 3 of the first byte makes the range a span of time.
 run_options_record options_from_file_header(const std::uint8_t* data) {
   run_options_record o;
   o.delete_traditional = data[0] & 1;
   o.delete_downscan = data[0] & 2;
   o.delete_sidescan = data[0] & 4;
-  o.cut_start = load_u16le(data + 2);
-  o.cut_end = load_u32le(data + 4);
+  o.cut_by_time = data[0] & 8;
+  o.cut_start = o.time_from = load_u16le(data + 2);
+  o.cut_end = o.time_to = load_u32le(data + 4);
   return o;
 }
 
-bool is_kept(const frame_header& h) {
-  return h.frame_index >= run_options.cut_start && h.frame_index <= run_options.cut_end &&
-         !is_channel_deleted(h.channel);
+// The time origin of a time cut: the time of the first whole frame header.
+std::uint32_t time_origin(const std::uint8_t* data, std::size_t size) {
+  if (size < FILE_HEADER_SIZE + FRAME_HEADER_SIZE) return 0;
+  return load_u32le(data + FILE_HEADER_SIZE + frame_field::TIME_MS);
+}
+
+bool is_kept(const frame_header& h, std::uint32_t origin) {
+  if (is_channel_deleted(h.channel)) return false;
+  std::uint32_t at = run_options.cut_by_time ? h.time_ms - origin : h.frame_index;
+  std::uint32_t from = run_options.cut_by_time ? run_options.time_from : run_options.cut_start;
+  std::uint32_t to = run_options.cut_by_time ? run_options.time_to : run_options.cut_end;
+  return at >= from && at <= to;
 }
 
 // What the summary must print, as counts: a "size error!" after an empty
@@ -99,18 +113,24 @@ void check_copy(const std::uint8_t* data, std::size_t size, const test::bytes& c
   for (std::size_t i = 0; i < FILE_HEADER_SIZE; ++i)
     FUZZ_CHECK(copy[i] == (i < size ? data[i] : 0));
 
+  std::uint32_t origin = time_origin(data, size);
+  // A time cut counts each channel number's frames from its first kept one.
+  std::map<std::uint16_t, std::uint32_t> first_kept;
   while (size - in_pos >= FRAME_HEADER_SIZE) {
     const std::uint8_t* in_frame = data + in_pos;
     frame_header h = decode_frame_header(in_frame);
     std::uint64_t frame_size = FRAME_HEADER_SIZE + h.packet_size;
     if (size - in_pos < frame_size) break;  // cut short: left out
     in_pos += frame_size;
-    if (!is_kept(h)) continue;
+    if (!is_kept(h, origin)) continue;
 
     FUZZ_CHECK(copy.size() >= expected_size + frame_size);
     const unsigned char* out_frame = copy.data() + expected_size;
     namespace f = frame_field;
-    FUZZ_CHECK(load_u32le(out_frame + f::FRAME_INDEX) == h.frame_index - run_options.cut_start);
+    std::uint32_t index_origin = run_options.cut_start;
+    if (run_options.cut_by_time)
+      index_origin = first_kept.try_emplace(h.channel, h.frame_index).first->second;
+    FUZZ_CHECK(load_u32le(out_frame + f::FRAME_INDEX) == h.frame_index - index_origin);
     FUZZ_CHECK(std::memcmp(out_frame + f::BLOCK_SIZE, in_frame + f::BLOCK_SIZE, 2) == 0);
     FUZZ_CHECK(std::memcmp(out_frame + f::CHANNEL, in_frame + f::CHANNEL, 4) == 0);
     FUZZ_CHECK(std::memcmp(out_frame + f::RECORDED_40, in_frame + f::RECORDED_40,

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <algorithm>
+#include <bitset>
 #include <cstdint>
 #include <iterator>
 
@@ -37,9 +38,46 @@ bool write_all(std::FILE* out, const void* bytes, std::size_t size) {
   return std::fwrite(bytes, 1, size, out) == size;
 }
 
-bool is_kept(const frame_header& h) {
-  return h.frame_index >= run_options.cut_start &&
-         h.frame_index <= run_options.cut_end && !is_channel_deleted(h.channel);
+// A time cut measures every frame's time from the first frame's, and makes
+// each channel of the copy count its frames from 0: channels count their
+// own frames at their own rates, so no one index suits them all.
+struct time_selection {
+  bool origin_known = false;
+  std::uint32_t origin = 0;
+};
+
+// Frame index of each channel number's first kept frame in a time cut, for
+// every number a header can carry. Static, like the walk's buffer: one cut
+// at a time, and no allocation.
+constexpr std::size_t CHANNEL_NUMBERS = 1 << 16;
+std::uint32_t first_kept_index[CHANNEL_NUMBERS];
+std::bitset<CHANNEL_NUMBERS> channel_kept;
+
+// The time origin is the first frame's, whether or not its data is whole.
+void note_frame(time_selection& t, const frame_header& h) {
+  if (t.origin_known) return;
+  t.origin_known = true;
+  t.origin = h.time_ms;
+}
+
+bool is_kept(const time_selection& t, const frame_header& h) {
+  if (is_channel_deleted(h.channel)) return false;
+  if (!run_options.cut_by_time)
+    return h.frame_index >= run_options.cut_start && h.frame_index <= run_options.cut_end;
+  // The clock may pass 2^32 during the log: times are counted modulo 2^32.
+  std::uint32_t time = h.time_ms - t.origin;
+  return time >= run_options.time_from && time <= run_options.time_to;
+}
+
+// The index a kept frame gets in the copy: from the start of the range, or
+// for a time cut from its channel's first kept frame.
+std::uint32_t copied_index(const frame_header& h) {
+  if (!run_options.cut_by_time) return h.frame_index - run_options.cut_start;
+  if (!channel_kept[h.channel]) {
+    channel_kept[h.channel] = true;
+    first_kept_index[h.channel] = h.frame_index;
+  }
+  return h.frame_index - first_kept_index[h.channel];
 }
 
 // Rewrites the position and order fields of a kept frame where it lies in
@@ -50,7 +88,7 @@ void rewrite_kept_header(frame_header h, unsigned char* bytes, copy_state& state
   // A channel above 5 has no slot; it keeps the table as it stands.
   if (h.channel < CHANNEL_COUNT) state.offset_table[h.channel] = position;
   h.previous_block_size = state.remembered_block_size;
-  h.frame_index -= run_options.cut_start;
+  h.frame_index = copied_index(h);
   h.frame_offset = position;
   std::copy(std::begin(state.offset_table), std::end(state.offset_table),
             h.last_frame_offset);
@@ -73,12 +111,15 @@ cut_outcome copy_frames(std::FILE* in, std::FILE* out, copy_state& state) {
   frame_walk w;
   start_walk(w, in, FILE_HEADER_SIZE);
   frame_run run;
+  time_selection time;
+  channel_kept.reset();
   walk_step step;
   for (;;) {
     if (walk_reads_next(w) && !write_run(out, run)) return cut_outcome::write_error;
     step = next_frame(w);
     if (step != walk_step::frame) break;
-    if (!is_kept(w.header)) {
+    note_frame(time, w.header);
+    if (!is_kept(time, w.header)) {
       if (!write_run(out, run)) return cut_outcome::write_error;
       continue;
     }
@@ -133,9 +174,11 @@ int measure_cut(std::FILE* in, cut_size& size) {
   size.bytes = FILE_HEADER_SIZE;
   frame_walk w;
   start_walk(w, in, FILE_HEADER_SIZE);
+  time_selection time;
   walk_step step;
   while ((step = next_frame(w)) == walk_step::frame) {
-    if (!is_kept(w.header)) continue;
+    note_frame(time, w.header);
+    if (!is_kept(time, w.header)) continue;
     ++size.frames;
     size.bytes += w.size;
   }

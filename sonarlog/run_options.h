@@ -17,6 +17,14 @@ struct run_options_record {
   /// default, so a copy run without a range keeps only frames of index 0.
   std::uint32_t cut_start = 0;
   std::uint32_t cut_end = 0;
+  /// Set by -t: the copy keeps a span of time instead of a range of frame
+  /// indices. A later -c clears it, a later -t sets it again.
+  bool cut_by_time = false;
+  /// Inclusive span of -t, in milliseconds since the log's first frame.
+  std::uint32_t time_from = 0;
+  std::uint32_t time_to = 0;
+  /// -t without TO: time_to is then the largest time, 4294967295 ms.
+  bool time_to_end = false;
   /// Set when the command line holds only the log's path: no copy is made.
   bool info_only = false;
 };

@@ -72,6 +72,92 @@ TEST_F(cutter, worked_example_range_100_to_200) {
   EXPECT_EQ(r.copy, expected);
 }
 
+// A time cut: the times count from the first frame's, modulo 2^32, here
+// across the clock's wrap, so the origin is the largest time in the log;
+// each channel of the copy counts its frames from 0.
+TEST_F(cutter, time_cut_keeps_a_span_and_counts_each_channel_from_0) {
+  auto frame = [](std::uint16_t channel, std::uint32_t index, std::uint32_t time) {
+    frame_header h = make_frame(channel, index, static_cast<std::uint16_t>(10 + channel));
+    h.time_ms = time;
+    return h;
+  };
+  frame_header frames[] = {
+      frame(0, 3380, 0xFFFFFF00),  //    0 ms: the origin
+      frame(2, 6804, 0xFFFFFF80),  //  128
+      frame(1, 3472, 0x00000010),  //  272, past the wrap
+      frame(0, 3381, 0x00000100),  //  512
+      frame(2, 6805, 0x00000200),  //  768
+      frame(9, 77, 0x00000300),    // 1024
+      frame(9, 78, 0x00000400),    // 1280
+      frame(2, 6806, 0x00000500),  // 1536
+  };
+  bytes log = build_log(std::vector<frame_header>(std::begin(frames), std::end(frames)));
+  const frame_header &b = frames[1], &c = frames[2], &d = frames[3], &e = frames[4],
+                     &f = frames[5], &g = frames[6];
+
+  run_options = {.cut_by_time = true, .time_from = 128, .time_to = 1280};
+  test::pass_result r = run_cut(log);
+  bytes expected = test::BUILT_FILE_HEADER;
+  append_copied(expected, b, 8, 0, 0, {0, 0, 8, 0, 0, 0});
+  append_copied(expected, c, 8 + 156, 156, 0, {0, 164, 8, 0, 0, 0});
+  append_copied(expected, d, 164 + 155, 155, 0, {319, 164, 8, 0, 0, 0});
+  append_copied(expected, e, 319 + 154, 154, 1, {319, 164, 473, 0, 0, 0});
+  append_copied(expected, f, 473 + 156, 156, 0, {319, 164, 473, 0, 0, 0});
+  append_copied(expected, g, 629 + 163, 163, 1, {319, 164, 473, 0, 0, 0});
+  EXPECT_EQ(r.result, 1);
+  EXPECT_EQ(r.printed, "");
+  EXPECT_EQ(r.copy, expected);
+
+  cut_size planned;
+  test::stream in = test::read_stream(log);
+  ASSERT_EQ(measure_cut(in.get(), planned), 1);
+  EXPECT_EQ(planned.frames, 6u);
+  EXPECT_EQ(planned.bytes, expected.size());
+
+  // Letters drop as with a range of indices; the channels left still count
+  // from their first kept frame.
+  run_options = {.delete_downscan = true, .cut_by_time = true, .time_from = 500,
+                 .time_to = 0xFFFFFFFF, .time_to_end = true};
+  EXPECT_EQ(kept_of(run_cut(log).copy), "0:0 9:0 9:1 ");
+  // Both ends are inclusive, and a span may hold a single moment.
+  run_options = {.cut_by_time = true, .time_from = 0, .time_to = 0};
+  EXPECT_EQ(kept_of(run_cut(log).copy), "0:0 ");
+  run_options = {.cut_by_time = true, .time_from = 1537, .time_to = 0xFFFFFFFF};
+  EXPECT_EQ(run_cut(log).copy, test::BUILT_FILE_HEADER);
+}
+
+// The origin is the first frame's time, read from its header even when the
+// end of the file cuts its data off; a log without a whole frame header
+// gets its file header alone.
+TEST_F(cutter, time_cut_of_a_single_frame_and_of_a_first_frame_cut_off) {
+  frame_header only = make_frame(3, 41, 20);
+  only.time_ms = 1317703;
+  bytes log = build_log({only});
+  run_options = {.cut_by_time = true, .time_from = 0, .time_to = 1000};
+  EXPECT_EQ(kept_of(run_cut(log).copy), "3:0 ");
+  run_options.time_from = 1;
+  EXPECT_EQ(run_cut(log).copy, test::BUILT_FILE_HEADER);
+
+  run_options.time_from = 0;
+  for (std::size_t cut : {std::size_t{8}, std::size_t{8 + 100}, log.size() - 1}) {
+    test::pass_result r = run_cut(bytes(log.begin(), log.begin() + static_cast<long>(cut)));
+    EXPECT_EQ(r.result, 1) << cut;
+    EXPECT_EQ(r.copy, test::BUILT_FILE_HEADER) << cut;
+  }
+}
+
+// Every channel number counts on its own, the high ones included.
+TEST_F(cutter, time_cut_counts_every_channel_number_apart) {
+  std::vector<frame_header> frames;
+  for (std::uint32_t i = 0; i < 3; ++i)
+    for (std::uint16_t channel : {6, 65535, 300, 5})
+      frames.push_back(make_frame(channel, 1000 * channel + i + 7, 4));
+  for (std::size_t i = 0; i < frames.size(); ++i) frames[i].time_ms = static_cast<std::uint32_t>(i);
+  run_options = {.cut_by_time = true, .time_from = 1, .time_to = 10};
+  EXPECT_EQ(kept_of(run_cut(build_log(frames)).copy),
+            "65535:0 300:0 5:0 6:0 65535:1 300:1 5:1 6:1 65535:2 300:2 ");
+}
+
 TEST_F(cutter, range_and_letters_select_frames) {
   // Rounds of channels 0 to 5 and 9, frame indices 0 to 4.
   std::vector<frame_header> frames;

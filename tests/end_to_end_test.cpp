@@ -19,27 +19,39 @@ namespace fs = std::filesystem;
 using test::bytes;
 using test::make_frame;
 
-const bytes TRIP = test::build_log({make_frame(0, 0, 10, 16.4042f, 3), make_frame(2, 0, 20),
-                                    make_frame(0, 1, 10, 32.8084f, 4), make_frame(2, 1, 20)});
+// A frame of TRIP, sounded at `time_ms` on the unit's clock.
+frame_header trip_frame(std::uint16_t channel, std::uint32_t index, std::uint16_t size,
+                        std::uint32_t time_ms, float depth = 10, float speed = 2) {
+  frame_header h = make_frame(channel, index, size, depth, speed);
+  h.time_ms = time_ms;
+  return h;
+}
+
+// Two channels that count their frames apart, 0, 2, 1200 and 1301 ms into
+// the log.
+const bytes TRIP = test::build_log({trip_frame(0, 0, 10, 1317703, 16.4042f, 3),
+                                    trip_frame(2, 3380, 20, 1317705),
+                                    trip_frame(0, 1, 10, 1318903, 32.8084f, 4),
+                                    trip_frame(2, 3381, 20, 1319004)});
 const std::string TRIP_SUMMARY =
     "=== Primary (Tranditional Sonar): 2 sounds\n"
     "Depth: from   5.0 m to  10.0 m; 0 depth count = 0\n"
     "Speed: from   3.0 to   4.0\n"
-    "=== DSI (DownScan Imaging): 2 sounds\n"
+    "=== DSI (DownScan Imaging): 3382 sounds\n"
     "Depth: from   3.0 m to   3.0 m; 0 depth count = 0\n"
     "Speed: from   2.0 to   2.0\n";
 const std::string TRIP_SUMMARY_D_DELETED =
     "=== Primary (Tranditional Sonar): 2 sounds\n"
     "Depth: from   5.0 m to  10.0 m; 0 depth count = 0\n"
     "Speed: from   3.0 to   4.0\n"
-    "=== DSI (DownScan Imaging): 2 sounds - be deleted\n"
+    "=== DSI (DownScan Imaging): 3382 sounds - be deleted\n"
     "Depth: from   3.0 m to   3.0 m; 0 depth count = 0\n"
     "Speed: from   2.0 to   2.0\n";
 const std::string TRIP_SUMMARY_P_DELETED =
     "=== Primary (Tranditional Sonar): 2 sounds - be deleted\n"
     "Depth: from   5.0 m to  10.0 m; 0 depth count = 0\n"
     "Speed: from   3.0 to   4.0\n"
-    "=== DSI (DownScan Imaging): 2 sounds\n"
+    "=== DSI (DownScan Imaging): 3382 sounds\n"
     "Depth: from   3.0 m to   3.0 m; 0 depth count = 0\n"
     "Speed: from   2.0 to   2.0\n";
 const std::string USAGE = "Usage: logtrim [-o start:end -d [PDS]] file\n";
@@ -103,6 +115,32 @@ const e2e_case CASES[] = {
      },
      TRIP_SUMMARY + "Output file: trip_0-0.sl2\n", 0,
      [](const fs::path& d) { EXPECT_EQ(test::read_file(d / "trip_0-0.sl2"), expected_copy({})); }},
+    // A span of time keeps the same moments on every channel, each
+    // channel counting its frames from 0.
+    {"time cut", {"-t", "1-2", "trip.sl2"}, trip,
+     TRIP_SUMMARY + "Output file: trip_0m01s-0m02s.sl2\n", 0,
+     [](const fs::path& d) {
+       bytes copy = test::read_file(d / "trip_0m01s-0m02s.sl2");
+       EXPECT_EQ(copy, expected_copy({.cut_by_time = true, .time_from = 1000, .time_to = 2000}));
+       std::vector<frame_header> kept = test::decode_frames(copy);
+       ASSERT_EQ(kept.size(), 2u);
+       EXPECT_EQ(kept[1].channel, 2u);
+       EXPECT_EQ(kept[1].frame_index, 0u);
+     }},
+    {"time cut to the end, without down-scan", {"-T", "0.002-", "-d", "D", "trip.sl2"}, trip,
+     TRIP_SUMMARY_D_DELETED + "Output file: trip_0m00.002s-end.sl2\n", 0,
+     [](const fs::path& d) {
+       EXPECT_EQ(test::read_file(d / "trip_0m00.002s-end.sl2"),
+                 expected_copy({.delete_downscan = true, .cut_by_time = true, .time_from = 2,
+                                .time_to = 0xFFFFFFFF, .time_to_end = true}));
+     }},
+    {"a later -c replaces -t", {"-t", "1-2", "-c", "0:1", "trip.sl2"}, trip,
+     TRIP_SUMMARY + "Output file: trip_0-1.sl2\n", 0,
+     [](const fs::path& d) {
+       EXPECT_EQ(test::read_file(d / "trip_0-1.sl2"), expected_copy({.cut_start = 0, .cut_end = 1}));
+     }},
+    {"bad time", {"-t", "2-1", "trip.sl2"}, trip, "Wrong time argument\n", 1, only_trip_left},
+    {"time without a value", {"-c", "1:2", "-t"}, no_setup, "Wrong time argument\n", 1, no_check},
     {"path after the file name is never read", {"trip.sl2", "-c", "1:5"}, trip,
      TRIP_SUMMARY + "Output file: trip_0-0.sl2\n", 0, no_check},
     {"name from a short path", {"-c", "1:2", "ab"},
