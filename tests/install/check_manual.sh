@@ -26,7 +26,7 @@ grep -q "^\.TH LOGTRIM 1 .* \"logtrim $version\" " "$manual" ||
 rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
-# "a 4 MB log with the channels 0, 2 and 5": the generator's default log.
+# "a 4 MB log ... with the channels 0, 1, 2 and 5": the generator's default log.
 "$make_test_log" trip.sl2 4M >/dev/null
 
 # Each "$ logtrim ARGS" line of the page starts an example; the lines up to
