@@ -12,7 +12,10 @@ against the same floors in the same run, pair by pair.
 The floors: the summary against `cat LOG >/dev/null`, which reads the log
 once; the copy against two_pass_floor, which reads the log once, then reads
 it again and writes every byte of it through one 1 MiB buffer: the least a
-copy run that reads the log twice can do.
+copy run that reads the log twice can do. The cuts by time are timed
+against the same floor: a fifth of the log's time from its middle without
+side-scan, and the whole log; the whole log by time is also paired with the
+whole log by index, `-c 0:-1`, which it must match.
 
 Each log is written into a fresh folder on tmpfs (/dev/shm where there is
 one): a copy's time on a disk swings from run to run with write-back, on
@@ -26,6 +29,7 @@ Everything written is removed at the end.
 
 import argparse
 import os
+import struct
 import shutil
 import statistics
 import subprocess
@@ -42,6 +46,14 @@ def parse_size(text):
     if text[-1:].upper() in units:
         return int(text[:-1]) * units[text[-1].upper()]
     return int(text)
+
+
+def time_name(seconds):
+    """logtrim's name of a whole number of seconds in a copy's name."""
+    minutes = seconds // 60
+    if minutes >= 60:
+        return f"{minutes // 60}h{minutes % 60:02}m{seconds % 60:02}s"
+    return f"{minutes}m{seconds % 60:02}s"
 
 
 def size_label(size):
@@ -66,6 +78,33 @@ def timed_run(argv, stdout_path, rss_path):
     return elapsed, rss_kib
 
 
+def log_seconds(log):
+    """The time from the log's first frame to its last, in seconds: the
+    frame headers' milliseconds at offset 140, walked header by header."""
+    first = last = None
+    with open(log, "rb") as f:
+        position = 8
+        while True:
+            f.seek(position)
+            header = f.read(144)
+            if len(header) < 144:
+                break
+            packet_size, = struct.unpack_from("<H", header, 34)
+            ms, = struct.unpack_from("<I", header, 140)
+            first = ms if first is None else first
+            last = ms
+            position += 144 + packet_size
+    return ((last - first) % (1 << 32)) / 1000 if first is not None else 0
+
+
+def knows_time_cut(logtrim):
+    """Whether this build of logtrim has -t: an older one takes the span
+    for its log's name."""
+    result = subprocess.run([logtrim, "-t", "0-", os.devnull + "/none"],
+                            capture_output=True, text=True)
+    return not result.stdout.startswith("Can't open file 0-")
+
+
 def remove(path):
     if os.path.exists(path):
         os.remove(path)
@@ -80,6 +119,12 @@ def bench_size(size, rounds, tools, folder):
                       stdout=subprocess.DEVNULL).returncode != 0:
         sys.exit("make_test_log failed")
     log_bytes = os.path.getsize(log)
+    seconds = log_seconds(log)
+    middle = f"{int(seconds * 0.4)}-{int(seconds * 0.6)}"
+    print(f"{size_label(size)}: {seconds:.1f} s of log; MIDDLE is -t {middle}")
+    middle_copy = os.path.join(
+        folder, f"bench_{time_name(int(seconds * 0.4))}-{time_name(int(seconds * 0.6))}.sl2")
+    time_copy = os.path.join(folder, "bench_0m00s-end.sl2")
 
     # (name, logtrim's arguments, reference command and its output, file the
     # logtrim run leaves behind), for this build and the one before.
@@ -95,6 +140,17 @@ def bench_size(size, rounds, tools, folder):
              [logtrim, "-c", "0:-1", "-d", "s", log],
              ([floor, log, floor_copy], os.devnull), copy),
         ]
+        if not knows_time_cut(logtrim):
+            continue
+        pairs += [
+            (f"{label}-t MIDDLE -d s / two-pass floor",
+             [logtrim, "-t", middle, "-d", "s", log],
+             ([floor, log, floor_copy], os.devnull), middle_copy),
+            (f"{label}-t 0- / two-pass floor", [logtrim, "-t", "0-", log],
+             ([floor, log, floor_copy], os.devnull), time_copy),
+            (f"{label}-t 0- / -c 0:-1", [logtrim, "-t", "0-", log],
+             ([logtrim, "-c", "0:-1", log], os.devnull), time_copy),
+        ]
 
     def run_pair(tool_argv, reference, leftover):
         tool = timed_run(tool_argv, os.devnull, rss_file)
@@ -104,6 +160,7 @@ def bench_size(size, rounds, tools, folder):
         if reference[1] != os.devnull:
             remove(reference[1])
         remove(floor_copy)
+        remove(copy)
         return tool, ref
 
     # Warm the page cache and the binaries; these runs are not counted.

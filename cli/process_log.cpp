@@ -18,15 +18,10 @@ namespace logtrim {
 
 namespace {
 
-// The walk reads the log in 1 MiB blocks, straight into its own buffer, so
-// the log's stream needs no buffer of its own. The copy goes out in runs of
-// kept frames: long runs go straight to the file, and short ones (a run
-// between dropped frames) collect in a large stream buffer and go out
-// 256 KiB at a time. Static, so that no run allocates it; a run writes at
-// most one copy.
-constexpr std::size_t COPY_BUFFER_SIZE = 256 * 1024;
-char copy_buffer[COPY_BUFFER_SIZE];
-
+// The walk reads the log in large blocks, straight into its own buffer,
+// and the copy goes out with one write of the kept frames of each block:
+// neither stream needs a buffer of its own, which would only copy the bytes
+// once more.
 struct file_closer {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -48,7 +43,7 @@ int write_trimmed_copy(std::FILE* log, const char* log_path) {
     std::printf("Can't create file %s\n", out_name.c_str());
     return 0;
   }
-  std::setvbuf(out, copy_buffer, _IOFBF, sizeof copy_buffer);
+  std::setvbuf(out, nullptr, _IONBF, 0);
   if (!cut_log(log, out)) return 0;
   std::printf("Output file: %s\n", out_name.c_str());
   return 1;

@@ -2,11 +2,11 @@
 
 #include <sys/types.h>
 
-#include <algorithm>
 #include <bitset>
 #include <cstdint>
-#include <iterator>
+#include <cstring>
 
+#include "sonarlog/byte_order.h"
 #include "sonarlog/channels.h"
 #include "sonarlog/frame_header.h"
 #include "sonarlog/frame_walk.h"
@@ -25,10 +25,10 @@ struct copy_state {
   std::uint16_t remembered_block_size = 0;
 };
 
-// Frames that lie back to back in the walk's buffer and go out with one
-// write.
+// Kept frames gathered back to back in the walk's buffer, to go out with
+// one write.
 struct frame_run {
-  const unsigned char* start = nullptr;
+  unsigned char* start = nullptr;
   std::size_t size = 0;
 };
 
@@ -81,20 +81,30 @@ std::uint32_t copied_index(const frame_header& h) {
 }
 
 // Rewrites the position and order fields of a kept frame where it lies in
-// the buffer; every other byte stays as it was read.
-void rewrite_kept_header(frame_header h, unsigned char* bytes, copy_state& state) {
+// the buffer, field by field; every other byte stays as it was read.
+void rewrite_kept_header(const frame_header& h, unsigned char* bytes, copy_state& state) {
+  namespace f = frame_field;
   // Positions are stored as their low 32 bits.
   std::uint32_t position = static_cast<std::uint32_t>(state.position);
   // A channel above 5 has no slot; it keeps the table as it stands.
   if (h.channel < CHANNEL_COUNT) state.offset_table[h.channel] = position;
-  h.previous_block_size = state.remembered_block_size;
-  h.frame_index = copied_index(h);
-  h.frame_offset = position;
-  std::copy(std::begin(state.offset_table), std::end(state.offset_table),
-            h.last_frame_offset);
+  store_u32le(bytes + f::FRAME_OFFSET, position);
+  for (std::size_t c = 0; c < CHANNEL_COUNT; ++c)
+    store_u32le(bytes + f::LAST_FRAME_OFFSET + 4 * c, state.offset_table[c]);
+  store_u16le(bytes + f::PREVIOUS_BLOCK_SIZE, state.remembered_block_size);
+  store_u32le(bytes + f::FRAME_INDEX, copied_index(h));
   state.remembered_block_size = h.block_size;
   state.position += FRAME_HEADER_SIZE + h.packet_size;
-  encode_frame_header(h, bytes);
+}
+
+// Moves a kept frame down to the end of the run, over the frames dropped
+// since, which the walk has passed and needs no more.
+unsigned char* append_to_run(frame_run& run, unsigned char* bytes, std::size_t size) {
+  if (run.size == 0) run.start = bytes;
+  unsigned char* at = run.start + run.size;
+  if (at != bytes) std::memmove(at, bytes, size);
+  run.size += size;
+  return at;
 }
 
 bool write_run(std::FILE* out, frame_run& run) {
@@ -103,10 +113,11 @@ bool write_run(std::FILE* out, frame_run& run) {
   return written;
 }
 
-// Kept frames collect into runs of neighbours in the buffer; a dropped
-// frame ends a run, and so does a read of the log, which reuses the buffer.
-// A frame whose data the end of the file cuts off is left out, so that the
-// copy stays a consistent log.
+// The kept frames of what the walk holds go out with one write before it
+// reads the log again, which reuses the buffer: one write per block of the
+// log, however many frames are dropped between them. A frame whose data the
+// end of the file cuts off is left out, so that the copy stays a consistent
+// log.
 cut_outcome copy_frames(std::FILE* in, std::FILE* out, copy_state& state) {
   frame_walk w;
   start_walk(w, in, FILE_HEADER_SIZE);
@@ -119,13 +130,8 @@ cut_outcome copy_frames(std::FILE* in, std::FILE* out, copy_state& state) {
     step = next_frame(w);
     if (step != walk_step::frame) break;
     note_frame(time, w.header);
-    if (!is_kept(time, w.header)) {
-      if (!write_run(out, run)) return cut_outcome::write_error;
-      continue;
-    }
-    rewrite_kept_header(w.header, w.bytes, state);
-    if (run.size == 0) run.start = w.bytes;
-    run.size += w.size;
+    if (!is_kept(time, w.header)) continue;
+    rewrite_kept_header(w.header, append_to_run(run, w.bytes, w.size), state);
   }
   if (!write_run(out, run)) return cut_outcome::write_error;
   return step == walk_step::read_error ? cut_outcome::read_error : cut_outcome::done;

@@ -35,6 +35,8 @@ enum class walk_step {
 
 /// State of one walk. The buffer is the walk's own, fixed and reused: a
 /// frame's bytes stay where they are until the walk next reads the log.
+/// The walk never looks back at the frames it has handed out, so a pass
+/// may rewrite them, or move them down over earlier ones, until then.
 struct frame_walk {
   std::FILE* in = nullptr;
   /// The frame at hand (valid after walk_step::frame, header and position
