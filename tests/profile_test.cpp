@@ -93,6 +93,8 @@ TEST(profile_log, bucket_table) {
         make_frame(0, 3, 4, INF, -2), make_frame(0, 4, 4, 2 * FEET_PER_METRE, 0)},
        2, 0, true, 4,
        {{0, 3, 4, 4, NaN, NaN, -2, 1}, {4, 4, 1, 0, 2, 2, 0, 0}}},
+      {"a depth under a foot is a depth", {make_frame(1, 0, 4, 0.5f, 1)}, 8, 1, true, 1,
+       {{0, 0, 1, 0, 0.5f / FEET_PER_METRE, 0.5f / FEET_PER_METRE, 1, 1}}},
       {"a channel without any depth has none to draw",
        {make_frame(3, 0, 4, 0, NaN), make_frame(3, 1, 4, -INF, NaN)}, 8, 3, false, 1,
        {{0, 0, 1, 1, NaN, NaN, NaN, NaN}, {1, 1, 1, 1, NaN, NaN, NaN, NaN}}},
