@@ -348,6 +348,14 @@ TEST_F(cutter, failed_read_is_reported) {
     EXPECT_EQ(r.result, 0);
     EXPECT_EQ(copy, bytes(whole_copy.begin(), whole_copy.begin() + static_cast<long>(c.copied)))
         << c.good_bytes;
+
+    // Measuring the copy fails in the same way.
+    test::stream measured = test::failing_read_stream(log, c.good_bytes);
+    cut_size size;
+    testing::internal::CaptureStdout();
+    int measured_result = measure_cut(measured.get(), size);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Read error!\n") << c.good_bytes;
+    EXPECT_EQ(measured_result, 0) << c.good_bytes;
   }
 }
 

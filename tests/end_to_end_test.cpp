@@ -308,6 +308,19 @@ TEST(end_to_end, unwritable_standard_output_fails_the_run) {
   }
 }
 
+// No process has its first page mapped: its memory, read as a file, fails
+// with EIO at the very first byte, so the run ends before any summary.
+TEST(end_to_end, log_that_cannot_be_read_from_its_first_byte) {
+  const char* memory = "/proc/self/mem";
+  if (!fs::exists(memory)) GTEST_SKIP() << "this host shows no process's memory as a file";
+  test::temp_dir dir;
+  for (auto args : {std::vector<std::string>{memory}, std::vector<std::string>{"-c", "0:-1", memory}}) {
+    test::process_result r = test::run_logtrim(args, dir.path);
+    EXPECT_EQ(r.out, "Read error!\n");
+    EXPECT_EQ(r.status, 1);
+  }
+}
+
 TEST(end_to_end, fifo_as_the_log) {
   test::temp_dir dir;
   fs::path fifo = dir.path / "pipe.sl2";

@@ -80,6 +80,14 @@ TEST(profile_log, bucket_table) {
         {9, 10, 2, 0, 9, 10, 0.9f, 1.0f}}},
       {"an odd limit keeps the unpaired bucket", indexed_frames(1, 4), 3, 0, true, 2,
        {{1, 2, 2, 0, 1, 2, 0.1f, 0.2f}, {3, 4, 2, 0, 3, 4, 0.3f, 0.4f}}},
+      // Each bound of a merged bucket comes from either half: the later
+      // half holds the lowest and the highest readings here.
+      {"merged pairs keep the bounds of both halves",
+       {make_frame(0, 0, 4, 2 * FEET_PER_METRE, 2), make_frame(0, 1, 4, 3 * FEET_PER_METRE, 3),
+        make_frame(0, 2, 4, 1 * FEET_PER_METRE, 1), make_frame(0, 3, 4, 4 * FEET_PER_METRE, 4),
+        make_frame(0, 4, 4, 0.5f * FEET_PER_METRE, 0.5f)},
+       2, 0, true, 4,
+       {{0, 3, 4, 0, 1, 4, 1, 4}, {4, 4, 1, 0, 0.5f, 0.5f, 0.5f, 0.5f}}},
       {"a limit of 1 makes one bucket of everything", indexed_frames(1, 5), 1, 0, true, 8,
        {{1, 5, 5, 0, 1, 5, 0.1f, 0.5f}}},
       {"limits below 1 are taken as 1", indexed_frames(1, 3), -5, 0, true, 4,
@@ -93,6 +101,8 @@ TEST(profile_log, bucket_table) {
         make_frame(0, 3, 4, INF, -2), make_frame(0, 4, 4, 2 * FEET_PER_METRE, 0)},
        2, 0, true, 4,
        {{0, 3, 4, 4, NaN, NaN, -2, 1}, {4, 4, 1, 0, 2, 2, 0, 0}}},
+      {"a depth under a foot is a depth", {make_frame(1, 0, 4, 0.5f, 1)}, 8, 1, true, 1,
+       {{0, 0, 1, 0, 0.5f / FEET_PER_METRE, 0.5f / FEET_PER_METRE, 1, 1}}},
       {"a channel without any depth has none to draw",
        {make_frame(3, 0, 4, 0, NaN), make_frame(3, 1, 4, -INF, NaN)}, 8, 3, false, 1,
        {{0, 0, 1, 1, NaN, NaN, NaN, NaN}, {1, 1, 1, 1, NaN, NaN, NaN, NaN}}},
@@ -156,6 +166,49 @@ TEST(profile_log, long_log_stays_within_the_limit) {
     ASSERT_NEAR(b.max_depth, static_cast<float>(next + 31), 1e-2f) << "bucket " << i;
     next += 32;
   }
+}
+
+// A channel holds up to 4096 buckets of one frame; one frame more halves
+// them, however many the caller asks for.
+TEST(profile_log, a_channel_holds_4096_buckets) {
+  const struct {
+    std::uint32_t frames;
+    std::uint64_t width;
+    int buckets;
+  } cases[] = {{4096, 1, 4096}, {4097, 2, 2049}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.frames);
+    test::pass_result r;
+    std::unique_ptr<log_profile> p = profile_of(build_log(indexed_frames(0, c.frames - 1)), 5000, r);
+    ASSERT_EQ(r.result, 1);
+    EXPECT_EQ(p->channels[0].frames, c.frames);
+    EXPECT_EQ(p->channels[0].bucket_width, c.width);
+    EXPECT_EQ(p->channels[0].bucket_count, c.buckets);
+  }
+}
+
+// A profile filled by an earlier walk, of another log, leaves nothing in
+// the next one.
+TEST(profile_log, each_walk_starts_afresh) {
+  auto profile = std::make_unique<log_profile>();
+  std::vector<frame_header> earlier = indexed_frames(1, 5);
+  earlier.push_back(make_frame(2, 9));
+  const bytes logs[] = {build_log(earlier), build_log({make_frame(0, 7, 4, 0, 1)})};
+  for (const bytes& log : logs) {
+    test::stream in = test::read_stream(log);
+    ASSERT_EQ(profile_log(in.get(), 2, *profile), 1);
+  }
+  const channel_profile& ch = profile->channels[0];
+  EXPECT_EQ(ch.frames, 1u);
+  EXPECT_EQ(ch.bucket_width, 1u);
+  ASSERT_EQ(ch.bucket_count, 1);
+  EXPECT_FALSE(ch.has_depth);
+  EXPECT_EQ(ch.buckets[0].first_frame_index, 7u);
+  EXPECT_EQ(ch.buckets[0].frames, 1u);
+  EXPECT_EQ(ch.buckets[0].missing_depth, 1u);
+  EXPECT_EQ(profile->channels[2].frames, 0u);
+  EXPECT_EQ(profile->channels[2].bucket_count, 0);
+  EXPECT_FALSE(profile->channels[2].has_depth);
 }
 
 TEST(profile_log, frame_cut_off_by_the_end_counts_as_in_the_summary) {

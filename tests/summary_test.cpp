@@ -115,6 +115,9 @@ TEST_F(summary, depth_range_over_real_depths_only) {
        "Depth: from   0.9 m to   4.2 m; 0 depth count = 0\nSpeed: from   1.0 to   1.0\n"},
       {{{4.75721788f, 1}},
        "Depth: from   1.5 m to   1.5 m; 0 depth count = 0\nSpeed: from   1.0 to   1.0\n"},
+      // Under a foot is still a depth: only zero and below are none.
+      {{{32.8084f, 1}, {0.5f, 1}},
+       "Depth: from   0.2 m to  10.0 m; 0 depth count = 0\nSpeed: from   1.0 to   1.0\n"},
       // No real depth at all.
       {{{0, 1}, {NaN, 1}},
        "Depth: from   0.0 m to   0.0 m; 0 depth count = 2\nSpeed: from   1.0 to   1.0\n"},

@@ -21,7 +21,7 @@ using stream = std::unique_ptr<std::FILE, stream_closer>;
 /// A read stream that yields the first `good_bytes` of `content` and then
 /// reports a read error (or the end, when `content` is shorter). Not for
 /// seeking: it cannot seek on POSIX hosts, and a seek on Windows drops the
-/// good bytes that it has not yet yielded.
+/// good bytes that it has not yet yielded, as does a new buffer (setvbuf).
 [[nodiscard]] stream failing_read_stream(const bytes& content, std::size_t good_bytes);
 
 /// A read stream over `content` that cannot seek, as a pipe.
