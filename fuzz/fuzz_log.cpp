@@ -59,7 +59,7 @@ run_options_record options_from_file_header(const std::uint8_t* data) {
 // The time origin of a time cut: the time of the first whole frame header.
 std::uint32_t time_origin(const std::uint8_t* data, std::size_t size) {
   if (size < FILE_HEADER_SIZE + FRAME_HEADER_SIZE) return 0;
-  return load_u32le(data + FILE_HEADER_SIZE + frame_field::TIME_MS);
+  return load_u32le(data + FILE_HEADER_SIZE + frame_field::SOUNDING_TIME);
 }
 
 bool is_kept(const frame_header& h, std::uint32_t origin) {

@@ -8,8 +8,9 @@ namespace logtrim {
 
 namespace f = frame_field;
 
-static_assert(f::RECORDED_104 + sizeof(frame_header::recorded_104) == f::TIME_MS);
-static_assert(f::TIME_MS + 4 == FRAME_HEADER_SIZE);
+static_assert(f::RECORDED_104 + sizeof(frame_header::recorded_104) ==
+              f::SOUNDING_TIME);
+static_assert(f::SOUNDING_TIME + 4 == FRAME_HEADER_SIZE);
 
 frame_header decode_frame_header(const unsigned char* bytes) {
   frame_header h;
@@ -26,7 +27,7 @@ frame_header decode_frame_header(const unsigned char* bytes) {
   std::memcpy(h.recorded_68, bytes + f::RECORDED_68, sizeof h.recorded_68);
   h.speed = load_f32le(bytes + f::SPEED);
   std::memcpy(h.recorded_104, bytes + f::RECORDED_104, sizeof h.recorded_104);
-  h.time_ms = load_u32le(bytes + f::TIME_MS);
+  h.time_ms = load_u32le(bytes + f::SOUNDING_TIME);
   return h;
 }
 
@@ -44,7 +45,7 @@ void encode_frame_header(const frame_header& h, unsigned char* bytes) {
   std::memcpy(bytes + f::RECORDED_68, h.recorded_68, sizeof h.recorded_68);
   store_f32le(bytes + f::SPEED, h.speed);
   std::memcpy(bytes + f::RECORDED_104, h.recorded_104, sizeof h.recorded_104);
-  store_u32le(bytes + f::TIME_MS, h.time_ms);
+  store_u32le(bytes + f::SOUNDING_TIME, h.time_ms);
 }
 
 }  // namespace logtrim

@@ -36,7 +36,7 @@ inline constexpr std::size_t WATER_DEPTH = 64;
 inline constexpr std::size_t RECORDED_68 = 68;  // 32 bytes
 inline constexpr std::size_t SPEED = 100;
 inline constexpr std::size_t RECORDED_104 = 104;  // 36 bytes
-inline constexpr std::size_t TIME_MS = 140;
+inline constexpr std::size_t SOUNDING_TIME = 140;  // u32, milliseconds
 }  // namespace frame_field
 
 /// A decoded frame header. The recorded values that the tool has no use for

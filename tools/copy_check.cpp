@@ -44,7 +44,7 @@ bool is_rewritten_byte(const walk& w, std::size_t i) {
 }
 
 bool is_selected(walk& w, const unsigned char* log) {
-  std::uint32_t time = load_u32le(log + f::TIME_MS);
+  std::uint32_t time = load_u32le(log + f::SOUNDING_TIME);
   if (w.report.log_frames == 0) w.time_origin = time;
   if (!w.selection.by_time) return true;
   time -= w.time_origin;
