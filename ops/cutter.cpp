@@ -17,11 +17,12 @@ namespace logtrim {
 namespace {
 
 // Where the copy stands: the output position of the next frame and, per
-// channel, of the latest kept frame, plus the block size of the latest kept
-// frame, which becomes the next one's previous_block_size.
+// channel, of the latest kept frame, as the 24 bytes every kept header
+// carries, plus the block size of the latest kept frame, which becomes the
+// next one's previous_block_size.
 struct copy_state {
   std::uint64_t position = 0;
-  std::uint32_t offset_table[CHANNEL_COUNT] = {};
+  unsigned char offset_table[4 * CHANNEL_COUNT] = {};
   std::uint16_t remembered_block_size = 0;
 };
 
@@ -38,13 +39,29 @@ bool write_all(std::FILE* out, const void* bytes, std::size_t size) {
   return std::fwrite(bytes, 1, size, out) == size;
 }
 
-// A time cut measures every frame's time from the first frame's, and makes
-// each channel of the copy count its frames from 0: channels count their
-// own frames at their own rates, so no one index suits them all.
-struct time_selection {
+// Which frames one cut keeps, taken from run_options once rather than for
+// every frame. A time cut measures every frame's time from the first
+// frame's and makes each channel of the copy count its frames from 0:
+// channels count their own frames at their own rates, so no one index
+// suits them all.
+struct selection {
+  bool by_time = false;
+  std::uint32_t from = 0;
+  std::uint32_t to = 0;
+  bool deleted[CHANNEL_COUNT] = {};  // the letters' test for channels 0 to 5
   bool origin_known = false;
   std::uint32_t origin = 0;
 };
+
+selection start_selection() {
+  const run_options_record& o = run_options;
+  selection s{.by_time = o.cut_by_time,
+              .from = o.cut_by_time ? o.time_from : o.cut_start,
+              .to = o.cut_by_time ? o.time_to : o.cut_end};
+  // No letter covers a channel above 5.
+  for (std::uint16_t c = 0; c < CHANNEL_COUNT; ++c) s.deleted[c] = is_channel_deleted(c);
+  return s;
+}
 
 // Frame index of each channel number's first kept frame in a time cut, for
 // every number a header can carry. Static, like the walk's buffer: one cut
@@ -53,26 +70,22 @@ constexpr std::size_t CHANNEL_NUMBERS = 1 << 16;
 std::uint32_t first_kept_index[CHANNEL_NUMBERS];
 std::bitset<CHANNEL_NUMBERS> channel_kept;
 
-// The time origin is the first frame's, whether or not its data is whole.
-void note_frame(time_selection& t, const frame_header& h) {
-  if (t.origin_known) return;
-  t.origin_known = true;
-  t.origin = h.time_ms;
-}
-
-bool is_kept(const time_selection& t, const frame_header& h) {
-  if (is_channel_deleted(h.channel)) return false;
-  if (!run_options.cut_by_time)
-    return h.frame_index >= run_options.cut_start && h.frame_index <= run_options.cut_end;
+bool is_kept(selection& s, const frame_fields& h) {
+  // The time origin is the first frame's, whether or not its data is whole.
+  if (!s.origin_known) {
+    s.origin_known = true;
+    s.origin = h.time_ms;
+  }
+  if (h.channel < CHANNEL_COUNT && s.deleted[h.channel]) return false;
   // The clock may pass 2^32 during the log: times are counted modulo 2^32.
-  std::uint32_t time = h.time_ms - t.origin;
-  return time >= run_options.time_from && time <= run_options.time_to;
+  std::uint32_t at = s.by_time ? h.time_ms - s.origin : h.frame_index;
+  return at >= s.from && at <= s.to;
 }
 
 // The index a kept frame gets in the copy: from the start of the range, or
 // for a time cut from its channel's first kept frame.
-std::uint32_t copied_index(const frame_header& h) {
-  if (!run_options.cut_by_time) return h.frame_index - run_options.cut_start;
+std::uint32_t copied_index(const selection& s, const frame_fields& h) {
+  if (!s.by_time) return h.frame_index - s.from;
   if (!channel_kept[h.channel]) {
     channel_kept[h.channel] = true;
     first_kept_index[h.channel] = h.frame_index;
@@ -82,17 +95,17 @@ std::uint32_t copied_index(const frame_header& h) {
 
 // Rewrites the position and order fields of a kept frame where it lies in
 // the buffer, field by field; every other byte stays as it was read.
-void rewrite_kept_header(const frame_header& h, unsigned char* bytes, copy_state& state) {
+void rewrite_kept_header(const selection& s, const frame_fields& h, unsigned char* bytes,
+                         copy_state& state) {
   namespace f = frame_field;
   // Positions are stored as their low 32 bits.
   std::uint32_t position = static_cast<std::uint32_t>(state.position);
   // A channel above 5 has no slot; it keeps the table as it stands.
-  if (h.channel < CHANNEL_COUNT) state.offset_table[h.channel] = position;
+  if (h.channel < CHANNEL_COUNT) store_u32le(state.offset_table + 4 * h.channel, position);
   store_u32le(bytes + f::FRAME_OFFSET, position);
-  for (std::size_t c = 0; c < CHANNEL_COUNT; ++c)
-    store_u32le(bytes + f::LAST_FRAME_OFFSET + 4 * c, state.offset_table[c]);
+  std::memcpy(bytes + f::LAST_FRAME_OFFSET, state.offset_table, sizeof state.offset_table);
   store_u16le(bytes + f::PREVIOUS_BLOCK_SIZE, state.remembered_block_size);
-  store_u32le(bytes + f::FRAME_INDEX, copied_index(h));
+  store_u32le(bytes + f::FRAME_INDEX, copied_index(s, h));
   state.remembered_block_size = h.block_size;
   state.position += FRAME_HEADER_SIZE + h.packet_size;
 }
@@ -122,16 +135,15 @@ cut_outcome copy_frames(std::FILE* in, std::FILE* out, copy_state& state) {
   frame_walk w;
   start_walk(w, in, FILE_HEADER_SIZE);
   frame_run run;
-  time_selection time;
+  selection kept = start_selection();
   channel_kept.reset();
   walk_step step;
   for (;;) {
     if (walk_reads_next(w) && !write_run(out, run)) return cut_outcome::write_error;
     step = next_frame(w);
     if (step != walk_step::frame) break;
-    note_frame(time, w.header);
-    if (!is_kept(time, w.header)) continue;
-    rewrite_kept_header(w.header, append_to_run(run, w.bytes, w.size), state);
+    if (!is_kept(kept, w.header)) continue;
+    rewrite_kept_header(kept, w.header, append_to_run(run, w.bytes, w.size), state);
   }
   if (!write_run(out, run)) return cut_outcome::write_error;
   return step == walk_step::read_error ? cut_outcome::read_error : cut_outcome::done;
@@ -180,11 +192,10 @@ int measure_cut(std::FILE* in, cut_size& size) {
   size.bytes = FILE_HEADER_SIZE;
   frame_walk w;
   start_walk(w, in, FILE_HEADER_SIZE);
-  time_selection time;
+  selection kept = start_selection();
   walk_step step;
   while ((step = next_frame(w)) == walk_step::frame) {
-    note_frame(time, w.header);
-    if (!is_kept(time, w.header)) continue;
+    if (!is_kept(kept, w.header)) continue;
     ++size.frames;
     size.bytes += w.size;
   }

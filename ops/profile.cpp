@@ -41,7 +41,7 @@ void merge_pairs(channel_profile& c) {
   c.bucket_width *= 2;
 }
 
-void add_frame(channel_profile& c, int max_buckets, const frame_header& h) {
+void add_frame(channel_profile& c, int max_buckets, const frame_fields& h) {
   // A new bucket starts when the last one is full; when there is no room
   // for it, the width doubles first, which leaves the last bucket half full.
   bool last_full = c.bucket_count == 0 ||

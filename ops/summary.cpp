@@ -13,7 +13,7 @@ static channel_stats_table stats_table;
 
 bool is_real_depth(float depth) { return std::isfinite(depth) && depth > 0; }
 
-void update_channel_stats(const frame_header& h) {
+void update_channel_stats(const frame_fields& h) {
   if (h.channel >= CHANNEL_COUNT) return;
   std::optional<channel_stats>& slot = stats_table[h.channel];
   if (!slot) slot = channel_stats{.channel = h.channel};

@@ -41,7 +41,7 @@ using channel_stats_table = std::array<std::optional<channel_stats>, CHANNEL_COU
 
 /// Folds one frame into its channel's record; frames above channel 5 are
 /// ignored.
-void update_channel_stats(const frame_header& header);
+void update_channel_stats(const frame_fields& header);
 
 /// Prints the report of the record in `slot`, if any, and empties the slot.
 void print_channel_stats(std::optional<channel_stats>& slot);

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "sonarlog/byte_order.h"
+
 namespace logtrim {
 
 inline constexpr std::size_t FILE_HEADER_SIZE = 8;
@@ -75,6 +77,32 @@ struct frame_header {
   /// unit's clock stood, so only differences between frames mean anything.
   std::uint32_t time_ms = 0;
 };
+
+/// The fields of a frame header that the passes read. The frame walk
+/// decodes these alone for every frame: decoding all 144 bytes would cost
+/// more than a pass's own work on the frame.
+struct frame_fields {
+  std::uint16_t block_size = 0;
+  std::uint16_t channel = 0;
+  std::uint16_t packet_size = 0;
+  std::uint32_t frame_index = 0;
+  float water_depth = 0;
+  float speed = 0;
+  std::uint32_t time_ms = 0;
+};
+
+/// Decodes the fields of frame_fields from the 144 bytes at `bytes`. Inline:
+/// the walk calls it for every frame of the log.
+[[nodiscard]] inline frame_fields decode_frame_fields(const unsigned char* bytes) {
+  namespace f = frame_field;
+  return {.block_size = load_u16le(bytes + f::BLOCK_SIZE),
+          .channel = load_u16le(bytes + f::CHANNEL),
+          .packet_size = load_u16le(bytes + f::PACKET_SIZE),
+          .frame_index = load_u32le(bytes + f::FRAME_INDEX),
+          .water_depth = load_f32le(bytes + f::WATER_DEPTH),
+          .speed = load_f32le(bytes + f::SPEED),
+          .time_ms = load_u32le(bytes + f::SOUNDING_TIME)};
+}
 
 /// Decodes the 144 little-endian bytes at `bytes`.
 [[nodiscard]] frame_header decode_frame_header(const unsigned char* bytes);

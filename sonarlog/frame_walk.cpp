@@ -68,13 +68,13 @@ walk_step next_frame(frame_walk& w) {
     std::size_t left = static_cast<std::size_t>(w.limit - w.next);
     if (left == 0) return walk_step::end;
     if (left < FRAME_HEADER_SIZE) return walk_step::short_tail;
-    w.header = decode_frame_header(w.next);
+    w.header = decode_frame_fields(w.next);
     w.bytes = nullptr;
     w.size = FRAME_HEADER_SIZE + w.header.packet_size;
     w.position = w.next_position;
     return walk_step::cut_off;
   }
-  w.header = decode_frame_header(w.next);
+  w.header = decode_frame_fields(w.next);
   w.bytes = w.next;
   w.size = FRAME_HEADER_SIZE + w.header.packet_size;
   w.position = w.next_position;

@@ -40,8 +40,8 @@ enum class walk_step {
 struct frame_walk {
   std::FILE* in = nullptr;
   /// The frame at hand (valid after walk_step::frame, header and position
-  /// also after walk_step::cut_off).
-  frame_header header;
+  /// also after walk_step::cut_off). The rest of its header is in `bytes`.
+  frame_fields header;
   unsigned char* bytes = nullptr;  ///< its 144 + packet_size bytes
   std::size_t size = 0;            ///< 144 + packet_size
   std::uint64_t position = 0;      ///< of its first byte in the file

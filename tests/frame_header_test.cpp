@@ -60,6 +60,16 @@ TEST(frame_header, decodes_every_field_at_its_offset) {
   EXPECT_EQ(h.recorded_68[31], 0xF0 ^ 99);
   EXPECT_EQ(h.recorded_104[35], 255 - 139);
   EXPECT_EQ(h.time_ms, 1317703u);
+
+  // The fields that the passes read, decoded alone.
+  frame_fields f = decode_frame_fields(b.data());
+  EXPECT_EQ(f.block_size, 3232u);
+  EXPECT_EQ(f.channel, 5u);
+  EXPECT_EQ(f.packet_size, 3088u);
+  EXPECT_EQ(f.frame_index, 0x0100002Au);
+  EXPECT_EQ(f.water_depth, 10.0f);
+  EXPECT_EQ(f.speed, -1.5f);
+  EXPECT_EQ(f.time_ms, 1317703u);
 }
 
 TEST(frame_header, encode_reproduces_all_144_bytes) {
